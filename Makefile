@@ -1,0 +1,62 @@
+# Makefile -- the two commands: `make run` shows the intro, `make test` runs the whole test suite
+#
+# Both install whatever Debian packages are missing (through sudo when not root),
+# configure and build first. `make build` stops after building.
+
+BUILD     := build
+SAN_BUILD := build-sanitize
+JOBS      := $(shell nproc 2>/dev/null || echo 2)
+SUDO      := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+
+# Build tools and libraries, then what the tests use: a virtual X server and input
+# injection for the end-to-end tests, clang's fuzzing runtime, sox for audio checks.
+PACKAGES := cmake g++ make pkg-config libsdl1.2-compat-dev libopenmpt-dev libpng-dev \
+            libgtest-dev xvfb xauth xdotool x11-utils clang libclang-rt-14-dev valgrind sox
+
+.PHONY: all deps configure build run test test-fast sanitize clean
+
+all: build
+
+deps:
+	@missing=""; \
+	for p in $(PACKAGES); do \
+	  dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing:$$missing"; \
+	  $(SUDO) apt-get update -qq && \
+	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq $$missing; \
+	fi
+
+configure: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
+
+build: configure
+	cmake --build $(BUILD) -j$(JOBS)
+
+run: build
+	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
+	  echo "No display found (neither DISPLAY nor WAYLAND_DISPLAY is set)."; \
+	  echo "On a desktop, run it in a window:   $(BUILD)/swayboard w"; \
+	  echo "Or render frames to PNG files:      $(BUILD)/swayboard-capture --frames 300 --every 50 --png /tmp/frames"; \
+	  echo "Or in a virtual X server:           xvfb-run -a -s '-screen 0 800x600x24' $(BUILD)/swayboard w"; \
+	  exit 1; \
+	fi
+	$(BUILD)/swayboard
+
+# The suite runs twice: on the release build, then on a build with AddressSanitizer
+# and UndefinedBehaviorSanitizer, so that every unit is also checked by them.
+test: build sanitize
+	ctest --test-dir $(BUILD) --output-on-failure -j2
+	ctest --test-dir $(SAN_BUILD) --output-on-failure -j2 -LE no-sanitize
+
+sanitize: deps
+	cmake -S . -B $(SAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSWAYBOARD_SANITIZE=ON
+	cmake --build $(SAN_BUILD) -j$(JOBS)
+
+# Only the release build's suite: quicker while working.
+test-fast: build
+	ctest --test-dir $(BUILD) --output-on-failure -j2
+
+clean:
+	rm -rf $(BUILD) $(SAN_BUILD)

@@ -1,0 +1,79 @@
+// startup.cpp -- the intro's entry function: start-up in its fixed order, the show, and shutdown
+#include "app/startup.h"
+
+#include "app/display.h"
+#include "app/frame_loop.h"
+#include "effects/layout.h"
+#include "music/music.h"
+#include "platform/os.h"
+#include "platform/random.h"
+#include "resources/bitmap.h"
+#include "resources/store.h"
+
+#include <SDL.h>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+constexpr uint32_t OPEN_PAUSE_MS = 1000; // the display stays open and unpainted this long
+
+// SDL 2 falls back to its invisible drivers where no display exists, and the show would
+// run unseen with no input to end it. A driver the user names explicitly is trusted.
+static int video_driver_visible()
+{
+    const char* chosen = getenv("SDL_VIDEODRIVER");
+    if (chosen && *chosen)
+        return 1;
+    char name[64] = "";
+    if (!SDL_VideoDriverName(name, sizeof(name)))
+        return 0;
+    return strcmp(name, "offscreen") != 0 && strcmp(name, "dummy") != 0;
+}
+
+int open_show(int full)
+{
+    // Ask for flips that wait for the display's refresh, unless the user decided otherwise.
+    setenv("SDL12COMPAT_SYNC_TO_VBLANK", "1", 0);
+    SDL_Init(SDL_INIT_VIDEO);
+    if (!load_images())
+        return 0;
+    if (!video_driver_visible())
+        return 0;
+    return open_display(SCREEN_WIDTH, SCREEN_HEIGHT, full);
+}
+
+void paint_background()
+{
+    SDL_UpperBlit(background, nullptr, screen, nullptr);
+    if (fullscreen) {
+        // Double-buffered: paint the second buffer as well.
+        SDL_Flip(screen);
+        SDL_UpperBlit(background, nullptr, screen, nullptr);
+    }
+}
+
+int intro_main(int argc)
+{
+    fullscreen = argc > 1 ? 0 : 1;
+    seed_random(static_cast<unsigned int>(time(nullptr)));
+    if (!load_texts())
+        return 0;
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_ABOVE_NORMAL);
+
+    if (open_show(fullscreen)) {
+        Sleep(OPEN_PAUSE_MS);
+        if (fullscreen)
+            SDL_ShowCursor(SDL_DISABLE);
+        // Music is optional: without a device or a module the show runs silent.
+        if (music_open())
+            music_start(load_resource("ormivaara.xm", nullptr));
+        paint_background();
+
+        run_frames();
+
+        music_close();
+        free_surfaces();
+    }
+    SDL_Quit();
+    return 0;
+}

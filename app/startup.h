@@ -1,0 +1,13 @@
+// startup.h -- the intro's entry function: start-up in its fixed order, the show, and shutdown
+#pragma once
+
+// The whole intro for a process started with argc arguments (program name included).
+// Always returns 0, on every path.
+int intro_main(int argc);
+
+// Initialises the video subsystem, decodes the bitmaps and opens the display; 1 on success.
+// Refuses (0) a display that nobody can see: a silent fallback to an invisible video driver.
+int open_show(int fullscreen);
+
+// Paints the background into the display surface (into both buffers in full screen).
+void paint_background();

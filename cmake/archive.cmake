@@ -1,0 +1,46 @@
+# archive.cmake -- compiles resources/data/ into the executable as file_table and file_blob
+#
+# The blob is assembled with .incbin, so the multi-megabyte data never passes
+# through the C++ compiler; the table is a small generated source with each
+# file's name and size. Both are remade whenever a data file changes.
+#
+# swayboard_add_archive(<target> <file>...) makes a static library holding an
+# archive of the named files of resources/data/, in the order given. The intro
+# links `swayboard_archive`, the full catalogue; tests may build archives that
+# lack a file to see how the intro copes.
+
+set(SWAYBOARD_ARCHIVE_FILES
+  bub.bmp font.bmp minifontti.bmp ristikko.bmp ruudut_alpha.bmp ruudut_layer.bmp
+  tausta.bmp ormivaara.xm text1.txt text2.txt)
+set(SWAYBOARD_DATA_DIR ${CMAKE_SOURCE_DIR}/resources/data)
+
+foreach(name IN LISTS SWAYBOARD_ARCHIVE_FILES)
+  if(NOT EXISTS ${SWAYBOARD_DATA_DIR}/${name})
+    message(FATAL_ERROR "resources/data/${name} is missing: the archive needs every catalogued file")
+  endif()
+endforeach()
+
+function(swayboard_add_archive target)
+  set(files ${ARGN})
+  set(inputs "")
+  foreach(name IN LISTS files)
+    list(APPEND inputs ${SWAYBOARD_DATA_DIR}/${name})
+  endforeach()
+  set(out ${CMAKE_BINARY_DIR}/generated/${target})
+  add_custom_command(
+    OUTPUT ${out}/file_blob.S ${out}/file_table.cpp
+    COMMAND ${CMAKE_COMMAND}
+      -DDATA_DIR=${SWAYBOARD_DATA_DIR}
+      -DOUT_DIR=${out}
+      "-DFILES=${files}"
+      -P ${CMAKE_SOURCE_DIR}/cmake/make_archive.cmake
+    DEPENDS ${inputs} ${CMAKE_SOURCE_DIR}/cmake/make_archive.cmake
+    COMMENT "Generating the embedded archive ${target} from resources/data"
+    VERBATIM)
+  add_library(${target} STATIC ${out}/file_blob.S ${out}/file_table.cpp)
+  target_include_directories(${target} PUBLIC ${CMAKE_SOURCE_DIR})
+  # The assembler must run again when a blob member changes, not only the .S text.
+  set_source_files_properties(${out}/file_blob.S PROPERTIES OBJECT_DEPENDS "${inputs}")
+endfunction()
+
+swayboard_add_archive(swayboard_archive ${SWAYBOARD_ARCHIVE_FILES})

@@ -1,0 +1,161 @@
+// store_test.cpp -- archive lookup, the working-directory fallback and text loading
+#include "resources/store.h"
+
+#include "effects/page_cycle.h"
+#include "effects/page_writer.h"
+#include "effects/scroller.h"
+#include "tests/test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+static const char* const CATALOGUE[] = {"bub.bmp",     "font.bmp",         "minifontti.bmp",   "ristikko.bmp",
+                                        "ruudut_alpha.bmp", "ruudut_layer.bmp", "tausta.bmp",  "ormivaara.xm",
+                                        "text1.txt",   "text2.txt"};
+
+static std::vector<unsigned char> read_source_file(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), {});
+}
+
+static void write_file(const std::string& path, const std::string& bytes)
+{
+    std::ofstream out(path, std::ios::binary);
+    out.write(bytes.data(), std::streamsize(bytes.size()));
+}
+
+// Runs each test in a scratch working directory, so that disk fallbacks see only what the test puts there.
+class store : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        old_dir = std::filesystem::current_path();
+        dir = make_scratch_dir("store");
+        std::filesystem::current_path(dir);
+    }
+    void TearDown() override
+    {
+        std::filesystem::current_path(old_dir);
+        std::filesystem::remove_all(dir);
+    }
+    std::filesystem::path old_dir;
+    std::string dir;
+};
+
+TEST_F(store, archive_holds_the_catalogue_back_to_back_in_order)
+{
+    const unsigned char* expected_start = file_blob;
+    size_t i = 0;
+    for (const file_entry* entry = file_table; entry->name; entry++, i++) {
+        ASSERT_LT(i, std::size(CATALOGUE));
+        EXPECT_STREQ(entry->name, CATALOGUE[i]);
+        std::vector<unsigned char> on_disk =
+            read_source_file(std::string(SWAYBOARD_SOURCE_DIR) + "/resources/data/" + entry->name);
+        ASSERT_EQ(on_disk.size(), entry->size) << entry->name;
+
+        uint32_t size = 0;
+        const unsigned char* data = load_resource(entry->name, &size);
+        EXPECT_EQ(data, expected_start) << entry->name;
+        EXPECT_EQ(size, entry->size);
+        EXPECT_TRUE(std::equal(on_disk.begin(), on_disk.end(), data)) << entry->name;
+        expected_start += entry->size;
+    }
+    EXPECT_EQ(i, std::size(CATALOGUE));
+}
+
+TEST_F(store, lookup_is_case_sensitive_and_then_turns_to_the_disk)
+{
+    EXPECT_EQ(load_resource("TAUSTA.BMP", nullptr), nullptr);
+    write_file("TAUSTA.BMP", "upper");
+    uint32_t size = 0;
+    const unsigned char* data = load_resource("TAUSTA.BMP", &size);
+    ASSERT_NE(data, nullptr);
+    EXPECT_EQ(size, 5u);
+    EXPECT_EQ(std::memcmp(data, "upper", 6), 0); // includes the terminating zero
+}
+
+TEST_F(store, an_archived_file_wins_over_the_same_name_on_disk)
+{
+    write_file("text1.txt", "a stand-in that must never be read");
+    uint32_t size = 0;
+    const unsigned char* data = load_resource("text1.txt", &size);
+    const unsigned char* archived = file_blob;
+    const file_entry* entry = file_table;
+    for (; strcmp(entry->name, "text1.txt") != 0; entry++)
+        archived += entry->size;
+    EXPECT_EQ(data, archived);
+    EXPECT_EQ(size, entry->size);
+}
+
+TEST_F(store, disk_files_come_with_one_terminating_zero_and_their_length)
+{
+    struct {
+        const char* name;
+        std::string bytes;
+    } cases[] = {
+        {"empty.bin", ""},
+        {"one.bin", "x"},
+        {"binary.bin", std::string("a\0b\xff", 4)},
+    };
+    for (const auto& c : cases) {
+        write_file(c.name, c.bytes);
+        uint32_t size = 12345;
+        const unsigned char* data = load_resource(c.name, &size);
+        ASSERT_NE(data, nullptr) << c.name;
+        EXPECT_EQ(size, c.bytes.size()) << c.name;
+        EXPECT_EQ(std::memcmp(data, c.bytes.data(), c.bytes.size()), 0) << c.name;
+        EXPECT_EQ(data[c.bytes.size()], 0) << c.name;
+    }
+}
+
+TEST_F(store, size_is_written_only_when_found)
+{
+    uint32_t size = 777;
+    EXPECT_EQ(load_resource("no-such-file.bin", &size), nullptr);
+    EXPECT_EQ(size, 777u);
+    EXPECT_EQ(read_disk_file("no-such-file.bin", &size), nullptr);
+    EXPECT_EQ(size, 777u);
+    // A directory opens on Linux but has no length: it is not a file to serve.
+    std::filesystem::create_directory("a-directory");
+    EXPECT_EQ(read_disk_file("a-directory", &size), nullptr);
+    EXPECT_EQ(size, 777u);
+
+    // Without a size pointer, both origins still hand out their data.
+    write_file("plain.txt", "abc");
+    EXPECT_NE(load_resource("plain.txt", nullptr), nullptr);
+    EXPECT_NE(load_resource("bub.bmp", nullptr), nullptr);
+}
+
+TEST_F(store, archived_text_is_not_terminated_the_next_file_follows)
+{
+    uint32_t page_size = 0, scroll_size = 0;
+    const unsigned char* page = load_resource("text1.txt", &page_size);
+    const unsigned char* scroll = load_resource("text2.txt", &scroll_size);
+    ASSERT_NE(page, nullptr);
+    ASSERT_GT(scroll_size, 0u);
+    EXPECT_EQ(page + page_size, scroll);
+    EXPECT_EQ(page[page_size], scroll[0]);
+}
+
+TEST_F(store, load_texts_fills_both_texts_and_starts_the_page_cycle)
+{
+    page_timer = 0;
+    layer_motion[0].state = layer_motion[1].state = 0;
+    ASSERT_EQ(load_texts(), 1);
+    uint32_t size = 0;
+    EXPECT_EQ(page_text.data, load_resource("text1.txt", &size));
+    EXPECT_EQ(page_text.length, size);
+    EXPECT_EQ(scroll_text.data, load_resource("text2.txt", &size));
+    EXPECT_EQ(scroll_text.length, size);
+    EXPECT_EQ(page_timer, 1);
+    EXPECT_EQ(layer_motion[0].state, MOTION_READY);
+    EXPECT_EQ(layer_motion[1].state, MOTION_READY);
+}

@@ -1,0 +1,27 @@
+// test_support.h -- shared helpers for the tests: a headless show, pixel access, scratch surfaces
+#pragma once
+
+#include <SDL.h>
+#include <cstdint>
+#include <string>
+
+// Opens the video subsystem on the dummy driver, loads the six bitmaps from the
+// archive and opens an 800x600 window-mode display; 1 on success.
+int open_test_display();
+// Frees the surfaces and shuts the video subsystem down.
+void close_test_display();
+
+// Reads or writes one pixel of a 32-bit surface (locks it if needed).
+Uint32 get_pixel(SDL_Surface* surface, int x, int y);
+void put_pixel(SDL_Surface* surface, int x, int y, Uint32 value);
+// The pixel's red, green and blue bytes as 0xRRGGBB.
+uint32_t get_rgb(SDL_Surface* surface, int x, int y);
+
+// A new surface in the intro's format, filled with value.
+SDL_Surface* make_test_surface(int width, int height, Uint32 value);
+
+// True when the rectangle (x, y, w, h) of a equals the same rectangle of b (RGB bytes only).
+bool same_rgb(SDL_Surface* a, SDL_Surface* b, int x, int y, int w, int h);
+
+// A scratch directory for the current test, created fresh; removed by the caller if it likes.
+std::string make_scratch_dir(const char* name);
