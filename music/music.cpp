@@ -1,0 +1,42 @@
+// music.cpp -- plays the embedded tracker module in a loop for the life of the show
+#include "music/music.h"
+
+#include "platform/bass.h"
+
+constexpr int OUTPUT_DEVICE = -1;     // the default output device
+constexpr DWORD OUTPUT_RATE = 44100;  // Hz
+constexpr DWORD INIT_FLAGS = 16;
+constexpr DWORD MODULE_FLAGS = BASS_SAMPLE_LOOP;
+
+uint32_t music_handle = 0;
+
+int music_open()
+{
+    if (!BASS_Init(OUTPUT_DEVICE, OUTPUT_RATE, INIT_FLAGS, nullptr))
+        return 0;
+    BASS_Start();
+    return 1;
+}
+
+int music_start(const void* module)
+{
+    if (!module)
+        return 0;
+    // Length 0: the library takes the module's extent from its own headers.
+    music_handle = BASS_MusicLoad(1, module, 0, 0, MODULE_FLAGS);
+    if (!music_handle)
+        return 0;
+    BASS_MusicPlay(music_handle);
+    return 1;
+}
+
+void music_close()
+{
+    // NOTE: with no module loaded the device (if open) is left to the process's end.
+    if (!music_handle)
+        return;
+    BASS_Stop();
+    BASS_MusicFree(music_handle);
+    music_handle = 0;
+    BASS_Free();
+}
