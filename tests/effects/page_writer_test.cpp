@@ -327,6 +327,39 @@ TEST_F(page_writer, an_empty_text_typesets_nothing)
     EXPECT_TRUE(layers_blank());
 }
 
+TEST_F(page_writer, any_bytes_are_typeset_within_the_text_and_in_finite_time)
+{
+    // Texts of arbitrary bytes, rich in marks, line ends and NULs: every page ends, the read
+    // position stays inside the text, and a run of pages comes back round to the start.
+    uint32_t seed = 12345;
+    auto next = [&seed]() {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) & 0x7FFF;
+    };
+    const unsigned char specials[] = {0xA4, '\n', '\r', 0, 'A', 0xE5};
+    for (int round = 0; round < 200; round++) {
+        std::string text(next() % 400, '\0');
+        for (char& b : text)
+            b = char(next() % 3 == 0 ? specials[next() % 6] : next() % 256);
+        // Exactly sized, so that a sanitizer build sees any read past the end.
+        bytes.assign(text.begin(), text.end());
+        bytes.shrink_to_fit();
+        page_text = {bytes.data(), uint32_t(bytes.size()), 0};
+        bool back_at_start = bytes.empty();
+        for (int page = 0; page < 450; page++) {
+            measure_page(page_text.data + page_text.position);
+            render_page();
+            ASSERT_GE(page_text.position, 0);
+            ASSERT_TRUE(bytes.empty() || uint32_t(page_text.position) < bytes.size());
+            if (page_text.position == 0) {
+                back_at_start = true;
+                break;
+            }
+        }
+        EXPECT_TRUE(back_at_start) << "round " << round;
+    }
+}
+
 // A layer whose every pixel tells its own column and row.
 uint32_t layer_rgb(int x, int y)
 {
