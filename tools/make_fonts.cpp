@@ -16,6 +16,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -380,15 +381,16 @@ int main(int argc, char** argv)
 {
     const char* out_dir = nullptr;
     const char* ttf_path = SWAYBOARD_DEFAULT_TTF;
+    int bad_arguments = 0;
     for (int i = 1; i < argc; i++) {
         if (std::strcmp(argv[i], "--ttf") == 0 && i + 1 < argc)
             ttf_path = argv[++i];
         else if (!out_dir && argv[i][0] != '-')
             out_dir = argv[i];
         else
-            out_dir = nullptr, i = argc;
+            bad_arguments = 1;
     }
-    if (!out_dir) {
+    if (!out_dir || bad_arguments) {
         std::fprintf(stderr, "usage: make_fonts OUT_DIR [--ttf FONT_FILE]\n");
         return 2;
     }
