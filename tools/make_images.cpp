@@ -22,7 +22,7 @@ static constexpr int SCREEN_W = 800;
 static constexpr int SCREEN_H = 600;
 static constexpr int WINDOW_X = 100, WINDOW_Y = 95, WINDOW_W = 600, WINDOW_H = 400;
 static constexpr int BAND_Y = 537, BAND_H = 41;
-static constexpr int COLUMN_X = 32, COLUMN_W = 34, COLUMN_H = 531;
+static constexpr int COLUMN_X = 32, COLUMN_H = 531;
 static constexpr int SPRITE_FLOOR_Y = 497;
 
 // Frame around the text window: FRAME_W pixels wide, just outside it.
@@ -190,7 +190,6 @@ static void draw_band(picture* image)
         for (int x = 0; x < SCREEN_W; x++)
             set_pixel(image, x, y, colour);
     }
-    // Below the lower rail the sky goes on, darker.
 }
 
 // A small ringed planet for the empty right-hand margin, lit from the upper
@@ -200,7 +199,7 @@ static void draw_planet(picture* image, int cx, int cy)
     static const uint32_t TONES[] = {0x2A1430, 0x6A2C3C, 0xB05A48, 0xE4966A, 0xFFD4A0};
     const int radius = 17, ring_rx = 31, ring_ry = 6;
     auto ring_at = [&](int x, int y) {
-        // Inside the outer ellipse and outside the inner one, in sixteenths.
+        // Inside the outer ellipse and outside the inner one, in integers.
         int dx = x - cx, dy = y - cy;
         int outer = dx * dx * ring_ry * ring_ry + dy * dy * ring_rx * ring_rx;
         int limit = ring_rx * ring_rx * ring_ry * ring_ry;
@@ -210,7 +209,7 @@ static void draw_planet(picture* image, int cx, int cy)
     };
     auto ring_colour = [&](int x) {
         int t = x - (cx - ring_rx);
-        return mix_rgb(0x7A6AA8, 0xD8CCF4, t < ring_rx ? ring_rx - t : t - ring_rx, ring_rx) ;
+        return mix_rgb(0x7A6AA8, 0xD8CCF4, t < ring_rx ? ring_rx - t : t - ring_rx, ring_rx);
     };
     for (int y = cy - ring_ry; y <= cy; y++)
         for (int x = cx - ring_rx; x <= cx + ring_rx; x++)
@@ -238,6 +237,46 @@ static void draw_planet(picture* image, int cx, int cy)
                 set_pixel(image, x, y, ring_colour(x));
 }
 
+// Two soft copper bars behind the logo, one through its horizon and one at
+// its foot: each a per-row ramp that swells to the middle and fades to the
+// sky at its edges, mixed into the sky so that the stars stay faintly visible.
+static void draw_logo_bars(picture* image)
+{
+    static const struct { int centre, half; uint32_t colour; } BARS[] = {
+        {LOGO_TOP + 35, 9, 0x6A2A8A},
+        {LOGO_TOP + 64, 6, 0x3A2A8A},
+    };
+    for (const auto& bar : BARS) {
+        for (int dy = -bar.half; dy <= bar.half; dy++) {
+            int strength = bar.half + 1 - (dy < 0 ? -dy : dy);
+            int y = bar.centre + dy;
+            for (int x = 0; x < SCREEN_W; x++) {
+                // Fade out towards both screen edges over 160 pixels.
+                int edge = std::min(x, SCREEN_W - 1 - x);
+                int fade = std::min(edge, 160);
+                add_glow(image, x, y, bar.colour, strength * fade, (bar.half + 1) * 160 * 2);
+            }
+        }
+    }
+}
+
+// A four-pointed glint: a white centre and arms that thin out.
+static void draw_glint(picture* image, int x, int y, int arm)
+{
+    add_glow(image, x, y, 0xFFFFFF, 1, 1);
+    for (int d = 1; d <= arm; d++) {
+        int strength = arm + 1 - d;
+        add_glow(image, x - d, y, 0xFFFFFF, strength, arm + 1);
+        add_glow(image, x + d, y, 0xFFFFFF, strength, arm + 1);
+        add_glow(image, x, y - d, 0xFFFFFF, strength, arm + 1);
+        add_glow(image, x, y + d, 0xFFFFFF, strength, arm + 1);
+    }
+    add_glow(image, x - 1, y - 1, 0xFFFFFF, 1, 2);
+    add_glow(image, x + 1, y - 1, 0xFFFFFF, 1, 2);
+    add_glow(image, x - 1, y + 1, 0xFFFFFF, 1, 2);
+    add_glow(image, x + 1, y + 1, 0xFFFFFF, 1, 2);
+}
+
 static picture make_background()
 {
     picture image = make_picture(SCREEN_W, SCREEN_H, 0);
@@ -250,7 +289,12 @@ static picture make_background()
     // The window itself is always covered by the boards; a flat tone keeps it quiet if it ever shows.
     fill_rect(&image, WINDOW_X, WINDOW_Y, WINDOW_W, WINDOW_H, 0xC0A8F2);
     draw_band(&image);
+    draw_logo_bars(&image);
     draw_logo(&image, LOGO_TOP);
+    // Glints where the chrome catches the light: on the corners of a few letters.
+    draw_glint(&image, 99, LOGO_TOP + 1, 5);
+    draw_glint(&image, 472, LOGO_TOP + 1, 4);
+    draw_glint(&image, 701, LOGO_TOP + 1, 4);
     // The background is drawn unkeyed but must never contain the key colour.
     for (int y = 0; y < SCREEN_H; y++)
         for (int x = 0; x < SCREEN_W; x++)

@@ -8,6 +8,9 @@ add_executable(make_images
   ${CMAKE_SOURCE_DIR}/tools/image_sprite.cpp)
 target_include_directories(make_images PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(make_images PRIVATE PNG::PNG)
+# The shapes are rasterised in floating point; fused multiply-adds would move
+# edge pixels between builds, and the files must come out byte for byte the same.
+target_compile_options(make_images PRIVATE -ffp-contract=off)
 
 # Writes the bitmaps straight into resources/data; never part of a normal build.
 add_custom_target(regenerate_images
