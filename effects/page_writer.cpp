@@ -20,9 +20,8 @@ constexpr int FONT_CELLS = 63; // codes 32 to 94
 constexpr int LAYER_WIDTH = 600;
 constexpr int LAYER_HEIGHT = 400;
 
-// The page text can come from the working directory, so its bytes are not trusted:
-// a counter that only grows with the bytes scanned is kept in 64 bits and the result
-// is clamped into an int, far beyond anything that can ever be seen on a layer.
+// A text from the working directory can be of any size: the counts are kept in 64 bits
+// and the layout is clamped into an int, at values far beyond anything a layer can show.
 static int clamp_to_int(long long value)
 {
     if (value < INT_MIN / 2)
