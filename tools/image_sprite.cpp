@@ -157,6 +157,8 @@ static void outline(frame* f)
 
 // The four poses. The standing frames keep the soles on the bottom row, the
 // row that rests on the floor; the body shares one outline with the feet.
+// Every part stays half a pixel inside the frame's edges so that the outline
+// always closes: a part reaching the edge would look cut off in flight.
 static void draw_standing(frame* f, int blink)
 {
     part parts[] = {
@@ -209,8 +211,8 @@ static void draw_falling(frame* f)
     part parts[] = {
         ellipse(9.5, 31.0, 4.2, 2.4, &FEET),
         ellipse(24.5, 31.0, 4.2, 2.4, &FEET),
-        stroke(5.5, 19.0, 1.9, 11.0, 1.8, &BODY),
-        stroke(28.5, 19.0, 32.1, 11.0, 1.8, &BODY),
+        stroke(5.5, 19.0, 2.6, 11.0, 1.7, &BODY),
+        stroke(28.5, 19.0, 31.4, 11.0, 1.7, &BODY),
         ellipse(17.0, 22.0, 14.2, 9.8, &BODY),
         stroke(17.0, 12.5, 17.0, 7.5, 0.9, &STEM),
         ellipse(17.0, 5.2, 1.9, 3.0, &LEAF),

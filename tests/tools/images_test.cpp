@@ -185,6 +185,20 @@ TEST(images, every_sprite_frame_has_magenta_ground_and_a_figure)
             EXPECT_GT(sole, 0) << "a standing frame must stand on the bottom row";
         }
     }
+    // Nothing may be cut off by the frame's edges: where the figure reaches the
+    // top row or a side column, only its dark outline may be there.
+    for (int frame = 0; frame < 4; frame++) {
+        for (int i = 0; i < 34; i++) {
+            const int edge[3][2] = {{i, 0}, {0, i}, {33, i}};
+            for (const auto& at : edge) {
+                uint32_t c = rgb(b, 34 * frame + at[0], at[1]);
+                int light = int((c >> 16 & 0xFF) + (c >> 8 & 0xFF) + (c & 0xFF)) / 3;
+                if (c != MAGENTA) {
+                    EXPECT_LT(light, 64) << "frame " << frame << " is cut off at (" << at[0] << ", " << at[1] << ")";
+                }
+            }
+        }
+    }
     for (int i = 0; i < 4; i++)
         for (int j = i + 1; j < 4; j++)
             EXPECT_NE(frames[i], frames[j]) << "frames " << i << " and " << j << " are the same picture";
