@@ -49,6 +49,11 @@ void paint_background()
         // Double-buffered: paint the second buffer as well.
         SDL_Flip(screen);
         SDL_UpperBlit(background, nullptr, screen, nullptr);
+    } else {
+        // The frame loop only ever updates its three regions; without this the rest of
+        // the window (the logo among it) would stay black until the window system
+        // happened to ask for a repaint.
+        SDL_UpdateRect(screen, 0, 0, 0, 0);
     }
 }
 

@@ -9,5 +9,6 @@ int intro_main(int argc);
 // Refuses (0) a display that nobody can see: a silent fallback to an invisible video driver.
 int open_show(int fullscreen);
 
-// Paints the background into the display surface (into both buffers in full screen).
+// Paints the background into the display surface: into both buffers in full screen,
+// and shown at once in a window.
 void paint_background();

@@ -12,3 +12,23 @@ endfunction()
 
 swayboard_missing_file_test(missing_background_test tests/missing/without_background_test.cpp tausta.bmp)
 swayboard_missing_file_test(missing_page_text_test tests/missing/without_page_text_test.cpp text1.txt)
+
+# End to end: the intro itself in a virtual X server, driven by xdotool.
+find_program(XVFB_RUN xvfb-run)
+find_program(XDOTOOL xdotool)
+find_program(OPENBOX openbox)
+find_package(X11)
+if(XVFB_RUN AND XDOTOOL AND OPENBOX AND X11_FOUND AND X11_Xfixes_FOUND)
+  add_executable(window_e2e_test tests/e2e/window_e2e_test.cpp)
+  target_link_libraries(window_e2e_test PRIVATE swayboard_core swayboard_archive swayboard_os swayboard_audio
+    GTest::gtest_main X11::X11 X11::Xfixes)
+  add_test(NAME window_e2e
+    COMMAND ${XVFB_RUN} -a -s "-screen 0 1024x768x24"
+      ${CMAKE_SOURCE_DIR}/tests/e2e/with_window_manager.sh $<TARGET_FILE:window_e2e_test>)
+  set_tests_properties(window_e2e PROPERTIES
+    ENVIRONMENT "SWAYBOARD_INTRO=$<TARGET_FILE:swayboard>"
+    TIMEOUT 120 LABELS "e2e")
+  add_dependencies(window_e2e_test swayboard)
+else()
+  message(WARNING "xvfb-run, xdotool, openbox or the X11 and Xfixes headers are missing: no end-to-end tests")
+endif()
