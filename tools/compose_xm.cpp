@@ -62,7 +62,7 @@ static xm_instrument& define(int slot, const char* name, const synth_voice& voic
 {
     xm_instrument& ins = song.instruments[slot - 1];
     ins = xm_instrument{};
-    strncpy(ins.name, name, sizeof(ins.name));
+    memcpy(ins.name, name, strnlen(name, sizeof(ins.name)));  // zero-filled, not terminated
     ins.envelope = env;
     ins.fadeout = uint16_t(fadeout);
     synth_store(voice, &ins.sample);
@@ -308,7 +308,7 @@ static int parse_note(const char** text)
 
 // A melody line of tokens "note:rows", "-:rows" (key off, then silence) or ".:rows"
 // (hold); it must fill the pattern. Notes of six rows or more get a delayed vibrato.
-static void melody(int ch, int instrument, int volume, const char* text, int vibrato = 0x44)
+static void melody(int ch, int instrument, int volume, const char* text, int vibrato = 0x63)
 {
     int row = 0;
     const char* p = text;
@@ -325,7 +325,7 @@ static void melody(int ch, int instrument, int volume, const char* text, int vib
         if (note == XM_KEY_OFF) pattern->cells[row][ch].note = XM_KEY_OFF;
         else if (note) put(row, ch, note, instrument, volume);
         if (note && note != XM_KEY_OFF && rows >= 6 && vibrato)
-            for (int r = row + 3; r < row + rows; r++) put_effect(r, ch, 4, vibrato);
+            for (int r = row + 2; r < row + rows; r++) put_effect(r, ch, 4, vibrato);
         row += rows;
     }
     if (row != XM_ROWS) fail("melody does not fill the pattern", text);
@@ -425,7 +425,7 @@ static void arp(int bar, const char* chord_name, int instrument, const char* lin
 static void riser(int bar)
 {
     put(bar * BAR, CH_CHORDS, 49, RISER, 40);
-    for (int i = 0; i < BAR; i++) put_effect(bar * BAR + i, CH_CHORDS, 1, 0x03);
+    for (int i = 0; i < BAR; i++) put_effect(bar * BAR + i, CH_CHORDS, 1, 0x02);
 }
 
 static void begin(int index) { pattern = &song.patterns[index]; }
@@ -674,7 +674,8 @@ int main(int argc, char** argv)
     synth_seed(0x5EED1234u);
     song.speed = 6;
     song.tempo = 125;
-    strncpy(song.title, "Swayboard theme", sizeof(song.title));
+    static const char TITLE[] = "Swayboard theme";
+    memcpy(song.title, TITLE, sizeof(TITLE) - 1);
     song.orders.assign(ORDERS, ORDERS + ORDER_COUNT);
     song.patterns.assign(PATTERN_COUNT, xm_pattern{});
     song.instruments.assign(INSTRUMENT_COUNT, xm_instrument{});

@@ -1,6 +1,7 @@
 // xm_module_test.cpp -- the committed music module: its header, its extent, its loop and how it renders
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -11,6 +12,7 @@
 
 #include "tools/xm_reader.h"
 #include "tools/xm_render.h"
+#include "tools/xm_synth.h"
 
 static const char* MODULE_PATH = SWAYBOARD_SOURCE_DIR "/resources/data/ormivaara.xm";
 
@@ -193,4 +195,193 @@ TEST(xm_module, composer_writes_the_committed_bytes_again)
     ASSERT_FALSE(fresh.empty());
     EXPECT_EQ(fresh.size(), module().size());
     EXPECT_TRUE(fresh == module()) << "regenerate with: compose_xm resources/data/ormivaara.xm";
+}
+
+// ---------------------------------------------------------------------------------
+// The writer, reader, synthesis and measurement that the module is made and checked with
+// ---------------------------------------------------------------------------------
+
+static xm_song tiny_song()
+{
+    xm_song s{};
+    strcpy(s.title, "tiny");
+    s.speed = 6;
+    s.tempo = 125;
+    s.orders = {0, 1, 0};
+    s.patterns.assign(2, xm_pattern{});
+    s.instruments.assign(1, xm_instrument{});
+    xm_sample& sample = s.instruments[0].sample;
+    for (int i = 0; i < 100; i++) sample.data.push_back(int8_t((i * 37) % 256 - 128));
+    sample.loop_start = 20;
+    sample.loop_length = 60;
+    sample.volume = 64;
+    return s;
+}
+
+TEST(xm_writer, cells_come_back_from_the_packed_pattern)
+{
+    struct placed {
+        int row, ch;
+        xm_cell cell;
+    } cases[] = {
+        {0, 0, {49, 1, 0x50, 0x0F, 0x06}},   // all five fields: written unpacked
+        {0, 1, {97, 0, 0, 0, 0}},            // key off alone
+        {5, 2, {0, 0, 0, 0x00, 0x37}},       // arpeggio: effect 0 with a parameter
+        {17, 3, {60, 1, 0, 0x04, 0x63}},
+        {63, 0, {0, 0, 0, 0x0B, 0x01}},
+        {63, 3, {0, 0, 0x20, 0, 0}},
+    };
+    xm_song s = tiny_song();
+    for (const placed& p : cases) s.patterns[1].cells[p.row][p.ch] = p.cell;
+    std::vector<uint8_t> bytes;
+    ASSERT_EQ(xm_serialise(s, bytes), 1);
+
+    std::vector<xm_cell> cells;
+    ASSERT_EQ(xm_read_pattern(bytes.data(), bytes.size(), 1, cells), 64);
+    int filled = 0;
+    for (const xm_cell& c : cells) filled += c.note || c.instrument || c.volume || c.effect || c.param;
+    EXPECT_EQ(filled, int(sizeof(cases) / sizeof(cases[0])));
+    for (const placed& p : cases) {
+        const xm_cell& c = cells[p.row * XM_CHANNELS + p.ch];
+        EXPECT_EQ(0, memcmp(&c, &p.cell, sizeof(c))) << "row " << p.row << " channel " << p.ch;
+    }
+    ASSERT_EQ(xm_read_pattern(bytes.data(), bytes.size(), 0, cells), 64);
+    for (const xm_cell& c : cells) EXPECT_EQ(c.note | c.instrument | c.volume | c.effect | c.param, 0);
+    EXPECT_EQ(xm_read_pattern(bytes.data(), bytes.size(), 2, cells), 0) << "there is no third pattern";
+}
+
+TEST(xm_writer, samples_are_delta_coded_at_the_end_of_the_file)
+{
+    xm_song s = tiny_song();
+    std::vector<uint8_t> bytes;
+    ASSERT_EQ(xm_serialise(s, bytes), 1);
+    EXPECT_EQ(xm_extent(bytes.data(), bytes.size()), bytes.size());
+    const std::vector<int8_t>& original = s.instruments[0].sample.data;
+    const uint8_t* stored = bytes.data() + bytes.size() - original.size();
+    int8_t value = 0;
+    for (size_t i = 0; i < original.size(); i++) {
+        value = int8_t(value + int8_t(stored[i]));
+        ASSERT_EQ(value, original[i]) << "sample byte " << i;
+    }
+}
+
+TEST(xm_writer, refuses_songs_the_format_cannot_hold)
+{
+    std::vector<uint8_t> bytes;
+    xm_song s = tiny_song();
+    s.orders.push_back(2);
+    EXPECT_EQ(xm_serialise(s, bytes), 0) << "order names a missing pattern";
+    s = tiny_song();
+    s.orders.assign(257, 0);
+    EXPECT_EQ(xm_serialise(s, bytes), 0) << "too many orders";
+    s = tiny_song();
+    s.instruments[0].sample.loop_length = 81;
+    EXPECT_EQ(xm_serialise(s, bytes), 0) << "loop beyond the sample";
+    s = tiny_song();
+    s.instruments[0].envelope.count = 13;
+    EXPECT_EQ(xm_serialise(s, bytes), 0) << "too many envelope points";
+}
+
+TEST(xm_reader, a_pattern_stored_without_data_reads_as_blank)
+{
+    xm_song s = tiny_song();
+    s.orders = {0};
+    s.patterns.resize(1);
+    s.instruments.clear();
+    std::vector<uint8_t> bytes;
+    ASSERT_EQ(xm_serialise(s, bytes), 1);
+    bytes.resize(336 + 9);  // keep the pattern header, drop its 256 packed cells
+    bytes[336 + 7] = bytes[336 + 8] = 0;
+    EXPECT_EQ(xm_extent(bytes.data(), bytes.size()), bytes.size());
+    std::vector<xm_cell> cells;
+    EXPECT_EQ(xm_read_pattern(bytes.data(), bytes.size(), 0, cells), 64);
+    EXPECT_EQ(cells.size(), 64u * XM_CHANNELS);
+}
+
+// The largest step between neighbouring samples inside the loop.
+static float largest_step(const synth_voice& v)
+{
+    float step = 0;
+    for (size_t i = v.loop_start + 1; i < v.loop_start + v.loop_length; i++)
+        step = fmaxf(step, fabsf(v.wave[i] - v.wave[i - 1]));
+    return step;
+}
+
+TEST(xm_synth, loops_join_as_smoothly_as_their_own_samples)
+{
+    synth_seed(7);
+    synth_filter chain[2] = {synth_highpass(3000, 0.7, 16726), synth_bandpass(6000, 0.8, 16726)};
+    static const int voices[3] = {63, 64, 65};
+    struct named {
+        const char* what;
+        synth_voice v;
+    } cases[] = {
+        {"saw with a closing filter", synth_tone({1, SHAPE_SAW, 0, 30, 6, 0.05f, 0, 0, nullptr, 0})},
+        {"bass square", synth_tone({2, SHAPE_SQUARE, 0, 24, 9, 0.03f, 0, 0, nullptr, 0})},
+        {"pulse with breath noise", synth_tone({1, SHAPE_PULSE, 0.25f, 12, 12, 0.05f, 0.4f, 3000, nullptr, 0})},
+        {"falling sine", synth_drop(167, 3, 2, 0.3f)},
+        {"squashed falling sine", synth_drop(160, 12, 40, 2.0f)},
+        {"filtered noise", synth_noise_loop(2048, chain, 2)},
+        {"detuned ensemble", synth_ensemble(SHAPE_SAW, 5, 64, voices, 3)},
+    };
+    for (const named& c : cases) {
+        const synth_voice& v = c.v;
+        ASSERT_GT(v.loop_length, 0u) << c.what;
+        ASSERT_EQ(v.loop_start + v.loop_length, v.wave.size()) << c.what;
+        float step = largest_step(v);
+        float wrap = fabsf(v.wave[v.loop_start] - v.wave[v.wave.size() - 1]);
+        EXPECT_LE(wrap, step * 1.05f) << c.what << ": seam at the loop's wrap";
+        if (v.loop_start > 0) {
+            float entry = fabsf(v.wave[v.loop_start] - v.wave[v.loop_start - 1]);
+            EXPECT_LE(entry, step * 1.5f) << c.what << ": step into the loop";
+        }
+        double sum = 0, peak = 0;
+        for (size_t i = v.loop_start; i < v.wave.size(); i++) sum += v.wave[i], peak = fmax(peak, fabs(v.wave[i]));
+        EXPECT_LT(fabs(sum / v.loop_length), 0.02 * peak) << c.what << ": loop off centre";
+    }
+}
+
+TEST(xm_synth, tones_are_tuned_to_c4_at_relative_note_twelve_per_octave)
+{
+    for (int shift = 0; shift <= 2; shift++) {
+        synth_voice v = synth_tone({shift, SHAPE_SAW, 0, 10, 10, 0.01f, 0, 0, nullptr, 0});
+        EXPECT_EQ(v.loop_length, size_t(32 << shift));
+        double hz = synth_rate(shift) / double(v.loop_length);
+        EXPECT_NEAR(1200 * log2(hz / 261.6256), 0.0, 3.0) << "shift " << shift << " (cents)";
+    }
+}
+
+TEST(xm_synth, store_uses_the_full_eight_bits_and_keeps_the_loop)
+{
+    synth_voice v = synth_drop(100, 2, 1, 0.0f);
+    for (float& x : v.wave) x *= 0.01f;
+    xm_sample s{};
+    synth_store(v, &s);
+    ASSERT_EQ(s.data.size(), v.wave.size());
+    int peak = 0;
+    for (int8_t x : s.data) peak = std::max(peak, std::abs(int(x)));
+    EXPECT_EQ(peak, 127);
+    EXPECT_EQ(s.loop_start, 200u);
+    EXPECT_EQ(s.loop_length, 100u);
+}
+
+TEST(xm_measure, finds_the_peak_and_the_longest_quiet_stretch)
+{
+    struct gap {
+        double at, length;
+    } cases[] = {{0.3, 0.5}, {1.0, 0.2}, {0.0, 0.6}};
+    for (const gap& g : cases) {
+        std::vector<float> frames(size_t(2.0 * XM_RENDER_RATE) * 2);
+        for (size_t i = 0; i < frames.size() / 2; i++) {
+            double t = double(i) / XM_RENDER_RATE;
+            float x = (t >= g.at && t < g.at + g.length) ? 0.0f : float(0.5 * sin(2 * M_PI * 440 * t));
+            frames[2 * i] = frames[2 * i + 1] = x;
+        }
+        xm_levels l;
+        xm_measure(frames, -60.0, &l);
+        EXPECT_NEAR(l.peak_dbfs, -6.02, 0.05);
+        EXPECT_NEAR(l.longest_quiet_seconds, g.length, 0.021) << "gap at " << g.at;
+        EXPECT_NEAR(l.quiet_starts_at, g.at, 0.011) << "gap at " << g.at;
+        EXPECT_LT(fabs(l.dc_left), 0.001);
+    }
 }
