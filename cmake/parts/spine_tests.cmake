@@ -32,3 +32,11 @@ if(XVFB_RUN AND XDOTOOL AND OPENBOX AND X11_FOUND AND X11_Xfixes_FOUND)
 else()
   message(WARNING "xvfb-run, xdotool, openbox or the X11 and Xfixes headers are missing: no end-to-end tests")
 endif()
+
+# The headless capture tool, run as a user would.
+add_executable(capture_test tests/e2e/capture_test.cpp)
+target_link_libraries(capture_test PRIVATE swayboard_test_support swayboard_core swayboard_archive swayboard_os
+  swayboard_audio GTest::gtest_main PNG::PNG)
+add_dependencies(capture_test swayboard-capture)
+gtest_discover_tests(capture_test DISCOVERY_TIMEOUT 60
+  PROPERTIES ENVIRONMENT "SWAYBOARD_CAPTURE=$<TARGET_FILE:swayboard-capture>;SDL_VIDEODRIVER=dummy")
