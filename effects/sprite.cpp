@@ -56,8 +56,9 @@ static int jump_step()
     if (sprite_state < SPRITE_RISING)
         return y;
 
-    // NOTE: the height is formed in exactly this order in double precision; a fused
-    // multiply-add or another grouping moves some frames by a pixel.
+    // NOTE: keep this order and double precision. Over the 65 launch speeds a regrouping
+    // or a fused multiply-add happens not to move any frame, but the jump tables in the
+    // tests were fixed with exactly this evaluation and nothing else is promised.
     double t = jump_time;
     double a = t * launch_speed;
     double b = ((gravity * t) * t) * 0.5;
