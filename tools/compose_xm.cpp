@@ -145,7 +145,7 @@ static void make_drums()
     }
     {
         synth_filter chain[2] = {synth_highpass(6000, 0.7, RATE_HIGH), synth_highpass(6000, 0.7, RATE_HIGH)};
-        define(HAT, "hat closed", one_shot(decaying_noise(900, RATE_HIGH, 0.014, chain, 2)), 64, PAN_CENTRE, 12,
+        define(HAT, "hat closed", one_shot(decaying_noise(1000, RATE_HIGH, 0.02, chain, 2)), 64, PAN_CENTRE, 12,
                xm_envelope{}, 0);
     }
     {
@@ -344,7 +344,7 @@ static void drums(int bar, const char* hits)
         case 's': put(row, CH_DRUMS, 49, SNARE, 60); break;
         case 'S': put(row, CH_DRUMS, 49, CLAP, 62); break;
         case 'g': put(row, CH_DRUMS, 49, SNARE, 30); break;  // ghost note
-        case 'h': put(row, CH_DRUMS, 49, HAT, (i & 1) ? 26 : 38); break;
+        case 'h': put(row, CH_DRUMS, 49, HAT, (i & 1) ? 32 : 46); break;
         case 'o': put(row, CH_DRUMS, 49, OPEN_HAT, 40); break;
         case 'r': put(row, CH_DRUMS, 49, RIDE, (i & 3) ? 30 : 40); break;
         case 'i': put(row, CH_DRUMS, 49, RIM, 44); break;
