@@ -8,3 +8,8 @@ target_link_libraries(swayboard_audio PUBLIC PkgConfig::SDL PkgConfig::OPENMPT)
 # The recording stand-in: remembers every call and answers as a test tells it to.
 add_library(swayboard_audio_record STATIC platform/bass_record.cpp)
 target_include_directories(swayboard_audio_record PUBLIC ${CMAKE_SOURCE_DIR})
+
+# The frame's cost with and without music playing, and the cost of mixing (run by hand).
+add_executable(music_frame_bench bench/music_frame_bench.cpp)
+target_link_libraries(music_frame_bench PRIVATE swayboard_test_support swayboard_core swayboard_archive swayboard_os
+  swayboard_audio)
