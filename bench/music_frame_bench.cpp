@@ -96,7 +96,10 @@ int main(int argc, char** argv)
 
     // The mixing itself, offline: what the audio thread spends per second of sound.
     HMUSIC handle = BASS_MusicLoad(1, module, 0, 0, BASS_SAMPLE_LOOP);
-    BASS_MusicPlay(handle);
+    if (!handle || !BASS_MusicPlay(handle)) {
+        fprintf(stderr, "music_frame_bench: the module does not load\n");
+        return 1;
+    }
     static int16_t buffer[1024 * 2];
     const int callbacks = static_cast<int>(MIX_SECONDS * bass_mix_rate() / 1024);
     bench_clock::time_point start = bench_clock::now();
