@@ -11,7 +11,7 @@ SUDO      := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 # Build tools and libraries, then what the tests use: a virtual X server and input
 # injection for the end-to-end tests, clang's fuzzing runtime, sox for audio checks.
 PACKAGES := cmake g++ make pkg-config libsdl1.2-compat-dev libopenmpt-dev libpng-dev \
-            libgtest-dev xvfb xauth xdotool x11-utils libx11-dev libxfixes-dev openbox clang libclang-rt-14-dev valgrind sox
+            libgtest-dev xvfb xauth xdotool x11-utils libx11-dev libxfixes-dev openbox libfreetype-dev fonts-dejavu-core clang libclang-rt-14-dev valgrind sox
 
 .PHONY: all deps configure build run test test-fast sanitize clean
 
