@@ -6,7 +6,8 @@ if(XVFB_RUN AND XDOTOOL)
     COMMAND ${XVFB_RUN} -a -s "-screen 0 1024x768x24"
       sh ${CMAKE_SOURCE_DIR}/tests/e2e/audio_e2e.sh $<TARGET_FILE:swayboard>
       ${CMAKE_SOURCE_DIR}/resources/data/ormivaara.xm)
-  set_tests_properties(audio_e2e PROPERTIES TIMEOUT 120 LABELS "e2e" SKIP_RETURN_CODE 77)
+  set_tests_properties(audio_e2e PROPERTIES TIMEOUT 120 LABELS "e2e" SKIP_RETURN_CODE 77
+    ENVIRONMENT "${SWAYBOARD_E2E_ENV}")
 else()
   message(WARNING "xvfb-run or xdotool is missing: no end-to-end test of the sound")
 endif()

@@ -26,7 +26,7 @@ if(XVFB_RUN AND XDOTOOL AND OPENBOX AND X11_FOUND AND X11_Xfixes_FOUND)
     COMMAND ${XVFB_RUN} -a -s "-screen 0 1024x768x24"
       ${CMAKE_SOURCE_DIR}/tests/e2e/with_window_manager.sh $<TARGET_FILE:window_e2e_test>)
   set_tests_properties(window_e2e PROPERTIES
-    ENVIRONMENT "SWAYBOARD_INTRO=$<TARGET_FILE:swayboard>"
+    ENVIRONMENT "SWAYBOARD_INTRO=$<TARGET_FILE:swayboard>;${SWAYBOARD_E2E_ENV}"
     TIMEOUT 120 LABELS "e2e")
   add_dependencies(window_e2e_test swayboard)
 else()
@@ -39,4 +39,4 @@ target_link_libraries(capture_test PRIVATE swayboard_test_support swayboard_core
   swayboard_audio GTest::gtest_main PNG::PNG)
 add_dependencies(capture_test swayboard-capture)
 gtest_discover_tests(capture_test DISCOVERY_TIMEOUT 60
-  PROPERTIES ENVIRONMENT "SWAYBOARD_CAPTURE=$<TARGET_FILE:swayboard-capture>;SDL_VIDEODRIVER=dummy")
+  PROPERTIES ENVIRONMENT "SWAYBOARD_CAPTURE=$<TARGET_FILE:swayboard-capture>;SDL_VIDEODRIVER=dummy;${SWAYBOARD_E2E_ENV}")

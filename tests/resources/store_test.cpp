@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -30,6 +31,12 @@ static void write_file(const std::string& path, const std::string& bytes)
 {
     std::ofstream out(path, std::ios::binary);
     out.write(bytes.data(), std::streamsize(bytes.size()));
+}
+
+// The intro keeps what the disk fallback hands out for ever; a test gives it back.
+static void release(const unsigned char* disk_data)
+{
+    free(const_cast<unsigned char*>(disk_data));
 }
 
 // Runs each test in a scratch working directory, so that disk fallbacks see only what the test puts there.
@@ -80,6 +87,7 @@ TEST_F(store, lookup_is_case_sensitive_and_then_turns_to_the_disk)
     ASSERT_NE(data, nullptr);
     EXPECT_EQ(size, 5u);
     EXPECT_EQ(std::memcmp(data, "upper", 6), 0); // includes the terminating zero
+    release(data);
 }
 
 TEST_F(store, an_archived_file_wins_over_the_same_name_on_disk)
@@ -113,6 +121,7 @@ TEST_F(store, disk_files_come_with_one_terminating_zero_and_their_length)
         EXPECT_EQ(size, c.bytes.size()) << c.name;
         EXPECT_EQ(std::memcmp(data, c.bytes.data(), c.bytes.size()), 0) << c.name;
         EXPECT_EQ(data[c.bytes.size()], 0) << c.name;
+        release(data);
     }
 }
 
@@ -130,7 +139,9 @@ TEST_F(store, size_is_written_only_when_found)
 
     // Without a size pointer, both origins still hand out their data.
     write_file("plain.txt", "abc");
-    EXPECT_NE(load_resource("plain.txt", nullptr), nullptr);
+    const unsigned char* plain = load_resource("plain.txt", nullptr);
+    EXPECT_NE(plain, nullptr);
+    release(plain);
     EXPECT_NE(load_resource("bub.bmp", nullptr), nullptr);
 }
 
