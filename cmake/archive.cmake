@@ -27,20 +27,20 @@ function(swayboard_add_archive target)
     list(APPEND inputs ${SWAYBOARD_DATA_DIR}/${name})
   endforeach()
   set(out ${CMAKE_BINARY_DIR}/generated/${target})
-  add_custom_command(
-    OUTPUT ${out}/file_blob.S ${out}/file_table.cpp
+  # Runs on every build: it checks that every file is there (with a clear message if
+  # not) and rewrites the sources only when a file's size or content has changed.
+  add_custom_target(${target}_sources
     COMMAND ${CMAKE_COMMAND}
       -DDATA_DIR=${SWAYBOARD_DATA_DIR}
       -DOUT_DIR=${out}
       "-DFILES=${files}"
       -P ${CMAKE_SOURCE_DIR}/cmake/make_archive.cmake
-    DEPENDS ${inputs} ${CMAKE_SOURCE_DIR}/cmake/make_archive.cmake
-    COMMENT "Generating the embedded archive ${target} from resources/data"
+    BYPRODUCTS ${out}/file_blob.S ${out}/file_table.cpp
+    COMMENT "Checking the embedded archive ${target} against resources/data"
     VERBATIM)
   add_library(${target} STATIC ${out}/file_blob.S ${out}/file_table.cpp)
+  add_dependencies(${target} ${target}_sources)
   target_include_directories(${target} PUBLIC ${CMAKE_SOURCE_DIR})
-  # The assembler must run again when a blob member changes, not only the .S text.
-  set_source_files_properties(${out}/file_blob.S PROPERTIES OBJECT_DEPENDS "${inputs}")
 endfunction()
 
 swayboard_add_archive(swayboard_archive ${SWAYBOARD_ARCHIVE_FILES})
