@@ -13,6 +13,9 @@ here=$(cd "$(dirname "$0")" && pwd)
 seeds=$here/corpus/$name
 regressions=$here/regressions/$name
 mkdir -p "$work/corpus-$name" "$work/artifacts-$name"
+# Absolute paths: a target may change its working directory when it starts.
+work=$(cd "$work" && pwd)
+case $binary in /*) ;; *) binary=$(pwd)/$binary ;; esac
 
 if [ -d "$regressions" ] && [ -n "$(ls -A "$regressions")" ]; then
   echo "== $name: replaying $(ls "$regressions" | wc -l) regression input(s)"
