@@ -3,8 +3,11 @@
 # Both install whatever Debian packages are missing (through sudo when not root),
 # configure and build first. `make build` stops after building.
 
-BUILD     := build
-SAN_BUILD := build-sanitize
+BUILD        := build
+SAN_BUILD    := build-sanitize
+FUZZ_BUILD   := build-fuzz
+FUZZ_SECONDS ?= 300
+SOAK_FRAMES  ?= 1000000
 JOBS      := $(shell nproc 2>/dev/null || echo 2)
 SUDO      := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
@@ -13,7 +16,7 @@ SUDO      := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 PACKAGES := cmake g++ make pkg-config libsdl1.2-compat-dev libopenmpt-dev libpng-dev \
             libgtest-dev xvfb xauth xdotool x11-utils libx11-dev libxfixes-dev openbox libfreetype-dev fonts-dejavu-core clang libclang-rt-14-dev valgrind sox
 
-.PHONY: all deps configure build run test test-fast sanitize clean
+.PHONY: all deps configure build run test test-fast sanitize fuzz fuzz-build soak clean
 
 all: build
 
@@ -46,17 +49,32 @@ run: build
 
 # The suite runs twice: on the release build, then on a build with AddressSanitizer
 # and UndefinedBehaviorSanitizer, so that every unit is also checked by them.
-test: build sanitize
+# A third build runs each fuzz target for 20 seconds from its committed seed corpus.
+test: build sanitize fuzz-build
 	ctest --test-dir $(BUILD) --output-on-failure -j2
 	ctest --test-dir $(SAN_BUILD) --output-on-failure -j2 -LE no-sanitize
+	ctest --test-dir $(FUZZ_BUILD) --output-on-failure -j2 -L fuzz
 
 sanitize: deps
 	cmake -S . -B $(SAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSWAYBOARD_SANITIZE=ON
 	cmake --build $(SAN_BUILD) -j$(JOBS)
+
+# The fuzz targets: clang, libFuzzer, ASan and UBSan, in a build of their own.
+fuzz-build: deps
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSWAYBOARD_FUZZ=ON
+	cmake --build $(FUZZ_BUILD) --target robust_fuzz -j$(JOBS)
+
+# Each fuzz target for FUZZ_SECONDS (5 minutes each by default).
+fuzz: deps
+	sh tests/robust/fuzz.sh $(FUZZ_SECONDS) $(FUZZ_BUILD)
+
+# A million frames of the whole show, headless and unpaced, under UBSan.
+soak: configure
+	sh tests/robust/soak.sh $(SOAK_FRAMES) $(BUILD)
 
 # Only the release build's suite: quicker while working.
 test-fast: build
 	ctest --test-dir $(BUILD) --output-on-failure -j2
 
 clean:
-	rm -rf $(BUILD) $(SAN_BUILD)
+	rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD)

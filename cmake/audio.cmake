@@ -1,9 +1,9 @@
 # audio.cmake -- the audio library stand-ins: the real one (libopenmpt into SDL audio) and a recording one for tests
 
 # The real stand-in: decodes with libopenmpt and mixes in SDL's audio callback.
-add_library(swayboard_audio STATIC platform/bass_sdl.cpp platform/xm_extent.cpp)
+add_library(swayboard_audio STATIC platform/bass_sdl.cpp)
 target_include_directories(swayboard_audio PUBLIC ${CMAKE_SOURCE_DIR})
-target_link_libraries(swayboard_audio PUBLIC PkgConfig::SDL PkgConfig::OPENMPT)
+target_link_libraries(swayboard_audio PUBLIC PkgConfig::SDL PkgConfig::OPENMPT swayboard_xm)
 
 # The recording stand-in: remembers every call and answers as a test tells it to.
 add_library(swayboard_audio_record STATIC platform/bass_record.cpp)
