@@ -101,7 +101,7 @@ BOOL BASS_Init(int device, DWORD freq, DWORD, void*)
     desired.channels = OUTPUT_CHANNELS;
     desired.samples = DEVICE_BUFFER_FRAMES;
     desired.callback = audio_callback;
-    // No obtained spec: SDL then converts from exactly this format to whatever the device takes.
+    // No obtained format asked for: SDL then converts from exactly this format to whatever the device takes.
     if (SDL_OpenAudio(&desired, nullptr) < 0) {
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return 0;

@@ -193,7 +193,7 @@ static void make_drums()
 static synth_voice tone(int shift, synth_shape shape, float width, float cut_start, float cut_end, float attack,
                         float noise = 0, float noise_hz = 0, const synth_partial* partials = nullptr, int count = 0)
 {
-    synth_tone_spec s{shift, shape, width, cut_start, cut_end, attack, noise, noise_hz, partials, count};
+    synth_tone_recipe s{shift, shape, width, cut_start, cut_end, attack, noise, noise_hz, partials, count};
     return synth_tone(s);
 }
 

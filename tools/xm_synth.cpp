@@ -71,12 +71,12 @@ static double harmonic(synth_shape shape, int k, double width)
 // A fourth-order-like roll-off above `cutoff` harmonics.
 static double rolloff(int k, double cutoff) { return 1.0 / sqrt(1.0 + pow(k / cutoff, 4.0)); }
 
-synth_voice synth_tone(const synth_tone_spec& spec)
+synth_voice synth_tone(const synth_tone_recipe& recipe)
 {
-    const int period = 32 << spec.octave_shift;
-    const double rate = synth_rate(spec.octave_shift);
+    const int period = 32 << recipe.octave_shift;
+    const double rate = synth_rate(recipe.octave_shift);
     const int top = period / 2 - 1;
-    int attack_cycles = int(ceil(spec.attack_seconds * rate / period));
+    int attack_cycles = int(ceil(recipe.attack_seconds * rate / period));
     if (attack_cycles < 1) attack_cycles = 1;
     const size_t attack = size_t(attack_cycles) * period;
 
@@ -92,7 +92,7 @@ synth_voice synth_tone(const synth_tone_spec& spec)
     for (int n = 0; n < period; n++) {
         double x = 0;
         for (int k = 1; k <= top; k++)
-            x += harmonic(spec.shape, k, spec.width) * rolloff(k, spec.cutoff_end) * sin(2 * PI * k * n / period);
+            x += harmonic(recipe.shape, k, recipe.width) * rolloff(k, recipe.cutoff_end) * sin(2 * PI * k * n / period);
         cycle[n] = x;
     }
     int offset = 0;
@@ -107,26 +107,26 @@ synth_voice synth_tone(const synth_tone_spec& spec)
     }
     const int fade_in = period / 4 < 16 ? period / 4 : 16;
 
-    synth_filter noise_filter = synth_lowpass(spec.noise_cutoff_hz > 0 ? spec.noise_cutoff_hz : 1000, 0.7, rate);
+    synth_filter noise_filter = synth_lowpass(recipe.noise_cutoff_hz > 0 ? recipe.noise_cutoff_hz : 1000, 0.7, rate);
     for (size_t n = 0; n < v.wave.size(); n++) {
         // Attack position 0..1; the spectrum settles exactly at the loop start.
         double a = n < attack ? double(n) / attack : 1.0;
         double fade = (1 - a) * (1 - a);
-        double cutoff = spec.cutoff_end + (spec.cutoff_start - spec.cutoff_end) * fade;
+        double cutoff = recipe.cutoff_end + (recipe.cutoff_start - recipe.cutoff_end) * fade;
         double phase = 2 * PI * double((n + offset) % period) / period;
         double x = 0;
         for (int k = 1; k <= top; k++) {
-            double h = harmonic(spec.shape, k, spec.width);
+            double h = harmonic(recipe.shape, k, recipe.width);
             if (h != 0) x += h * rolloff(k, cutoff) * sin(k * phase);
         }
         double t = n / rate;
-        for (int p = 0; p < spec.partial_count; p++) {
-            const synth_partial& q = spec.partials[p];
+        for (int p = 0; p < recipe.partial_count; p++) {
+            const synth_partial& q = recipe.partials[p];
             if (q.ratio >= top) continue;  // above the Nyquist limit of the period
             x += q.level * exp(-t / q.decay) * fade * sin(2 * PI * q.ratio * double(n) / period);
         }
-        if (spec.noise_level > 0 && n < attack)
-            x += spec.noise_level * fade * synth_step(&noise_filter, synth_noise());
+        if (recipe.noise_level > 0 && n < attack)
+            x += recipe.noise_level * fade * synth_step(&noise_filter, synth_noise());
         if (n < size_t(fade_in)) x *= double(n) / fade_in;
         v.wave[n] = float(x);
     }

@@ -25,7 +25,7 @@ struct synth_partial {
 // to cutoff_end (both in harmonics) over attack_seconds, then one cycle looped with the
 // final spectrum. The period is 32 << octave_shift samples, so with relative note
 // 12 * octave_shift the note C-4 sounds at about 261 Hz.
-struct synth_tone_spec {
+struct synth_tone_recipe {
     int octave_shift;
     synth_shape shape;
     float width;  // pulse width, 0-1
@@ -52,7 +52,7 @@ synth_filter synth_highpass(double hz, double q, double rate);
 synth_filter synth_bandpass(double hz, double q, double rate);
 float synth_step(synth_filter* f, float x);
 
-synth_voice synth_tone(const synth_tone_spec& spec);
+synth_voice synth_tone(const synth_tone_recipe& recipe);
 
 // A loop of `cycles` periods of 32 samples holding several slightly detuned copies of a
 // shape: voice v runs voice_cycles[v] periods through the loop, so the beating repeats
