@@ -12,13 +12,8 @@
 
 int quit_request = 0;
 
-// Full screen is paced by the flip alone, as long as the flip waits for the display. A
-// flip that returns this fast three times running cannot be waiting for any real
-// refresh, so from then on the full-screen loop is held to the window's budget too.
-constexpr int FLIP_MIN_VSYNC_MS = 3;
-constexpr int FAST_FLIPS_TO_PACE = 3;
-static int fast_flips = 0;
-static int pace_fullscreen = 0;
+// The full-screen pacing, stepped once a frame by present_fullscreen.
+static flip_pacing fullscreen_pacing = {0, 0, 0, 0};
 
 void clock_now(frame_clock* clock)
 {
@@ -51,6 +46,51 @@ void wait_frame_rest(const frame_clock* start, int budget_ms)
     int rest = frame_rest_ms(start, &now, budget_ms);
     if (rest > 0)
         Sleep(static_cast<uint32_t>(rest));
+}
+
+// The show counts frames, and was made for displays of 50 to 60 Hz. In full screen it
+// follows the flip, which on such a display waits for the next refresh. Where the flip
+// comes back faster -- a display above about 75 Hz, or a flip that waits for nothing --
+// following it would run the whole show too fast, so the loop is held to the window's
+// 20 ms budget instead.
+//
+// Following: flip_ms is the refresh period (start is taken just after the previous flip).
+// Each fast flip adds one to a score and each slow one takes one away; at
+// FAST_FLIPS_TO_HOLD the loop is held. A burst of fast flips shorter than that on a 60 Hz
+// display, or a slow frame among many fast ones, does not change the decision.
+//
+// Holding: flip_ms is the drawing plus the wait for the next refresh, and that wait is
+// shorter than one refresh period. On a fast display it stays under FAST_FLIP_MS; on a
+// display of 75 Hz or less the wait drifts against our 20 ms and a fifth or more of the
+// flips come back late. So the flips are counted in blocks of HOLD_BLOCK_FRAMES, and
+// SLOW_FLIPS_TO_FOLLOW slow ones in a block go back to following the flip: a single slow
+// frame never does. At exactly 50 Hz the wait may stay short; holding then gives the same
+// 50 frames per second anyway.
+int pace_step(flip_pacing* pacing, int flip_ms)
+{
+    int fast = flip_ms < FAST_FLIP_MS;
+    if (!pacing->hold) {
+        if (fast)
+            pacing->fast_score++;
+        else if (pacing->fast_score > 0)
+            pacing->fast_score--;
+        if (pacing->fast_score >= FAST_FLIPS_TO_HOLD) {
+            pacing->hold = 1;
+            pacing->block_frames = 0;
+            pacing->slow_flips = 0;
+        }
+        return pacing->hold;
+    }
+    pacing->block_frames++;
+    pacing->slow_flips += !fast;
+    if (pacing->slow_flips >= SLOW_FLIPS_TO_FOLLOW) {
+        pacing->hold = 0;
+        pacing->fast_score = 0;
+    } else if (pacing->block_frames >= HOLD_BLOCK_FRAMES) {
+        pacing->block_frames = 0;
+        pacing->slow_flips = 0;
+    }
+    return pacing->hold;
 }
 
 void handle_event(const SDL_Event* event)
@@ -103,18 +143,11 @@ static void present_window(const frame_clock* start)
 static void present_fullscreen(const frame_clock* start)
 {
     SDL_Flip(screen);
-    if (pace_fullscreen) {
-        wait_frame_rest(start, FRAME_BUDGET_MS);
-        return;
-    }
     frame_clock now;
     clock_now(&now);
-    if (elapsed_ms(start, &now) < FLIP_MIN_VSYNC_MS) {
-        if (++fast_flips >= FAST_FLIPS_TO_PACE)
-            pace_fullscreen = 1;
-    } else {
-        fast_flips = 0;
-    }
+    // The step judges this flip; the sleep that may follow is not part of what it sees.
+    if (pace_step(&fullscreen_pacing, elapsed_ms(start, &now)))
+        wait_frame_rest(start, FRAME_BUDGET_MS);
 }
 
 void run_frames()
