@@ -25,8 +25,20 @@ extern SDL_Surface* scroll_buffer[2]; // 841x41, keyed by the scroller itself
 extern Uint32 color_key;
 
 // Sets the video mode and makes the work surfaces and keys; 1 on success, 0 on failure.
+// The display is magnified to suit the desktop first (see choose_scaling).
 // NOTE: the six bitmaps must already be loaded, since their colour keys are set here.
 int open_display(int width, int height, int fullscreen);
+
+// The largest whole scale (1, 2, 3...) at which a width x height window fits within about
+// 90 % of the desktop's width and height; 1 where even that does not fit.
+int window_scale(int width, int height, int desktop_width, int desktop_height);
+// 1 when full screen magnifies width x height by a whole factor above 1 on this desktop:
+// the picture is scaled by the smaller of the two ratios and centred.
+int fullscreen_whole_scale(int width, int height, int desktop_width, int desktop_height);
+// Asks the video library for a window at window_scale, and for nearest-neighbour scaling
+// wherever the show is magnified by a whole factor. The user's own settings of these win.
+// Needs the video subsystem up; 0 if it could not be brought up again.
+int choose_scaling(int width, int height, int fullscreen);
 
 // Frees every surface but screen and nulls each pointer.
 void free_surfaces();

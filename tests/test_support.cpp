@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <png.h>
 #include <unistd.h>
 
 int open_test_display()
@@ -76,4 +77,22 @@ std::string make_scratch_dir(const char* name)
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
     return dir.string();
+}
+
+rgb_image read_png(const std::string& path)
+{
+    rgb_image image;
+    png_image png{};
+    png.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&png, path.c_str()))
+        return image;
+    png.format = PNG_FORMAT_RGB;
+    image.rgb.resize(PNG_IMAGE_SIZE(png));
+    if (!png_image_finish_read(&png, nullptr, image.rgb.data(), 0, nullptr)) {
+        image.rgb.clear();
+        return image;
+    }
+    image.w = int(png.width);
+    image.h = int(png.height);
+    return image;
 }

@@ -4,6 +4,7 @@
 #include <SDL.h>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // Opens the video subsystem on the dummy driver, loads the six bitmaps from the
 // archive and opens an 800x600 window-mode display; 1 on success.
@@ -25,3 +26,11 @@ bool same_rgb(SDL_Surface* a, SDL_Surface* b, int x, int y, int w, int h);
 
 // A scratch directory for the current test, created fresh; removed by the caller if it likes.
 std::string make_scratch_dir(const char* name);
+
+// An 8-bit RGB picture, rows top to bottom, three bytes a pixel.
+struct rgb_image {
+    int w = 0, h = 0;
+    std::vector<unsigned char> rgb;
+};
+// Reads a PNG file as RGB; an empty picture (w = 0) if it cannot.
+rgb_image read_png(const std::string& path);

@@ -12,33 +12,9 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <png.h>
 #include <string>
 #include <sys/wait.h>
 #include <vector>
-
-struct rgb_image {
-    int w = 0, h = 0;
-    std::vector<unsigned char> rgb;
-};
-
-static rgb_image read_png(const std::string& path)
-{
-    rgb_image image;
-    png_image png{};
-    png.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&png, path.c_str()))
-        return image;
-    png.format = PNG_FORMAT_RGB;
-    image.rgb.resize(PNG_IMAGE_SIZE(png));
-    if (!png_image_finish_read(&png, nullptr, image.rgb.data(), 0, nullptr)) {
-        image.rgb.clear();
-        return image;
-    }
-    image.w = int(png.width);
-    image.h = int(png.height);
-    return image;
-}
 
 // Runs the tool with its standard error going to err_path.
 static int run_capture(const std::string& args, const std::string& err_path = "/dev/null")

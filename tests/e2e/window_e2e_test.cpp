@@ -1,10 +1,11 @@
 // window_e2e_test.cpp -- the real intro in a real X server: what it shows, what ends it, how it exits
 //
 // Runs under a virtual X server (xvfb-run) and drives the intro with xdotool. The
-// intro's path comes in SWAYBOARD_INTRO; the source tree in SWAYBOARD_SOURCE_DIR.
+// intro's path comes in SWAYBOARD_INTRO, the capture tool's in SWAYBOARD_CAPTURE.
 #include "app/display.h"
 #include "effects/layout.h"
 #include "resources/bitmap.h"
+#include "tests/test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <spawn.h>
 #include <string>
 #include <sys/stat.h>
@@ -334,4 +336,142 @@ TEST(no_display, exits_at_once_with_status_zero_and_says_nothing)
             EXPECT_EQ(read_output(p), "") << c.what;
         }
     }
+}
+
+// The window on desktops of today's sizes: magnified by a whole factor, every pixel of
+// the show a sharp square. The logo at the top is painted once and never redrawn, so the
+// window shows there exactly what the capture tool renders, scaled by nearest-neighbour.
+class window_scale : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_NE(getenv("DISPLAY"), nullptr) << "run under xvfb-run";
+        ASSERT_NE(getenv("SWAYBOARD_INTRO"), nullptr);
+        ASSERT_NE(getenv("SWAYBOARD_CAPTURE"), nullptr);
+        display = XOpenDisplay(nullptr);
+        ASSERT_NE(display, nullptr);
+        XSetErrorHandler(note_x_error);
+        Screen* s = DefaultScreenOfDisplay(display);
+        desktop_w = WidthOfScreen(s);
+        desktop_h = HeightOfScreen(s);
+
+        std::string dir = make_scratch_dir("window_scale");
+        std::string command = std::string(getenv("SWAYBOARD_CAPTURE")) + " --frames 1 --seed 1 --png " + dir;
+        ASSERT_EQ(system(command.c_str()), 0) << command;
+        capture = read_png(dir + "/frame-000001.png");
+        ASSERT_EQ(capture.w, SCREEN_WIDTH);
+        std::filesystem::remove_all(dir);
+    }
+    void TearDown() override
+    {
+        kill_intro(intro);
+        if (display)
+            XCloseDisplay(display);
+    }
+    // The logo's box in the show's pixels: above the text window, right of the sprite's column.
+    static constexpr int LOGO_X = 70, LOGO_Y = 4, LOGO_W = 660, LOGO_H = 84;
+
+    // Pixels of the logo that differ from the capture magnified by scale, nearest-neighbour;
+    // -1 if the window cannot be read or shows one flat colour there (not painted yet).
+    int logo_differences(Window w, int scale)
+    {
+        XImage* image = XGetImage(display, w, LOGO_X * scale, LOGO_Y * scale, LOGO_W * scale, LOGO_H * scale,
+                                  AllPlanes, ZPixmap);
+        if (!image)
+            return -1;
+        int differences = 0, flat = 1;
+        unsigned long first = XGetPixel(image, 0, 0) & 0xFFFFFF;
+        for (int y = 0; y < LOGO_H * scale; y++)
+            for (int x = 0; x < LOGO_W * scale; x++) {
+                const unsigned char* p =
+                    &capture.rgb[3 * ((LOGO_Y + y / scale) * capture.w + LOGO_X + x / scale)];
+                unsigned long expected = (unsigned long)p[0] << 16 | p[1] << 8 | p[2];
+                unsigned long shown = XGetPixel(image, x, y) & 0xFFFFFF;
+                differences += shown != expected;
+                flat = flat && shown == first;
+            }
+        XDestroyImage(image);
+        return flat ? -1 : differences;
+    }
+    // Waits (generously) until the logo has been painted and looks the same twice running;
+    // returns its differences from the magnified capture then, or -1 if it never settles.
+    int settled_logo_differences(Window w, int scale)
+    {
+        int last = -1;
+        auto deadline = std::chrono::steady_clock::now() + 30s;
+        while (std::chrono::steady_clock::now() < deadline) {
+            int now = logo_differences(w, scale);
+            if (now == 0 || (now > 0 && now == last))
+                return now;
+            last = now;
+            std::this_thread::sleep_for(200ms);
+        }
+        return -1;
+    }
+    Display* display = nullptr;
+    int desktop_w = 0, desktop_h = 0;
+    rgb_image capture;
+    intro_process intro;
+};
+
+TEST_F(window_scale, opens_at_the_largest_whole_scale_that_fits_with_sharp_square_pixels)
+{
+    struct {
+        int desktop_w, desktop_h, window_w, window_h;
+    } sizes[] = {
+        {1024, 768, 800, 600},    // twice as large would not fit: as before
+        {2560, 1440, 1600, 1200}, // three times would be 1800 high, over 90 % of 1440
+        {3840, 2160, 2400, 1800},
+    };
+    int row = -1;
+    for (int i = 0; i < 3; i++)
+        if (sizes[i].desktop_w == desktop_w && sizes[i].desktop_h == desktop_h)
+            row = i;
+    ASSERT_GE(row, 0) << "no expectation for a desktop of " << desktop_w << "x" << desktop_h;
+    int scale = sizes[row].window_w / SCREEN_WIDTH;
+
+    intro = start_intro({"w"}, {"SDL_AUDIODRIVER=dummy", "SDL_VIDEODRIVER", "SDL12COMPAT_WINDOW_SCALING",
+                                "SDL12COMPAT_SCALE_METHOD"});
+    ASSERT_GT(intro.pid, 0);
+    Window w = find_window(intro.pid);
+    ASSERT_NE(w, 0u) << "no window appeared";
+    XWindowAttributes attributes;
+    ASSERT_TRUE(XGetWindowAttributes(display, w, &attributes));
+    EXPECT_EQ(attributes.width, sizes[row].window_w);
+    EXPECT_EQ(attributes.height, sizes[row].window_h);
+
+    EXPECT_EQ(settled_logo_differences(w, scale), 0) << "the logo is not the capture magnified " << scale << " times";
+
+    xdotool("mousemove --window " + std::to_string(w) + " 10 10");
+    xdotool("key Escape");
+    EXPECT_EQ(wait_exit(intro, 5000ms), 0);
+    EXPECT_EQ(read_output(intro), "");
+}
+
+TEST_F(window_scale, the_users_own_scale_and_method_win)
+{
+    // The user's scale: the window opens at it whatever the desktop.
+    intro = start_intro({"w"}, {"SDL_AUDIODRIVER=dummy", "SDL_VIDEODRIVER", "SDL12COMPAT_WINDOW_SCALING=1"});
+    ASSERT_GT(intro.pid, 0);
+    Window w = find_window(intro.pid);
+    ASSERT_NE(w, 0u) << "no window appeared";
+    XWindowAttributes attributes;
+    ASSERT_TRUE(XGetWindowAttributes(display, w, &attributes));
+    EXPECT_EQ(attributes.width, SCREEN_WIDTH);
+    EXPECT_EQ(attributes.height, SCREEN_HEIGHT);
+    kill_intro(intro);
+
+    // The user's smooth filter on a magnified window: the logo is no longer the
+    // nearest-neighbour picture (which also shows that the comparison above can fail).
+    if (desktop_w < 2 * SCREEN_WIDTH)
+        GTEST_SKIP() << "the window is not magnified on this desktop";
+    intro = start_intro({"w"}, {"SDL_AUDIODRIVER=dummy", "SDL_VIDEODRIVER", "SDL12COMPAT_WINDOW_SCALING",
+                                "SDL12COMPAT_SCALE_METHOD=linear"});
+    ASSERT_GT(intro.pid, 0);
+    w = find_window(intro.pid);
+    ASSERT_NE(w, 0u) << "no window appeared";
+    ASSERT_TRUE(XGetWindowAttributes(display, w, &attributes));
+    int scale = attributes.width / SCREEN_WIDTH;
+    ASSERT_GT(scale, 1);
+    EXPECT_GT(settled_logo_differences(w, scale), 0);
 }
