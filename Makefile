@@ -16,7 +16,7 @@ SUDO      := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 PACKAGES := cmake g++ make pkg-config libsdl1.2-compat-dev libopenmpt-dev libpng-dev \
             libgtest-dev xvfb xauth xdotool x11-utils libx11-dev libxfixes-dev openbox libfreetype-dev fonts-dejavu-core clang libclang-rt-14-dev valgrind sox
 
-.PHONY: all deps configure build run test test-fast sanitize fuzz fuzz-build soak clean
+.PHONY: all deps configure build run test test-fast sanitize fuzz fuzz-build soak presentation-bench clean
 
 all: build
 
@@ -71,6 +71,14 @@ fuzz: deps
 # A million frames of the whole show, headless and unpaced, under UBSan.
 soak: configure
 	sh tests/robust/soak.sh $(SOAK_FRAMES) $(BUILD)
+
+# The show in a window under virtual X servers, with the maintained SDL 1.2 and the
+# classic one (unpacked into the build tree, never installed): start-up, drawing,
+# presenting, pacing, CPU and memory. BENCH_SECONDS of frames a run.
+BENCH_SECONDS ?= 10
+presentation-bench: configure
+	cmake --build $(BUILD) --target presentation_bench -j$(JOBS)
+	sh bench/presentation_bench.sh $(BUILD) $(BENCH_SECONDS)
 
 # Only the release build's suite: quicker while working.
 test-fast: build

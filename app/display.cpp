@@ -57,6 +57,12 @@ int fullscreen_whole_scale(int width, int height, int desktop_width, int desktop
     return desktop_width % width == 0 && desktop_width / width > 1;
 }
 
+void prepare_video(int full)
+{
+    if (!full)
+        setenv(SCALE_METHOD_VARIABLE, "nearest", 0);
+}
+
 int choose_scaling(int width, int height, int full)
 {
     const SDL_VideoInfo* info = SDL_GetVideoInfo();
@@ -82,7 +88,8 @@ int choose_scaling(int width, int height, int full)
     if (!sharp || getenv(SCALE_METHOD_VARIABLE))
         return 1;
     setenv(SCALE_METHOD_VARIABLE, "nearest", 1);
-    // The surfaces already loaded are plain memory and outlive the restart.
+    // Full screen, or a window whose start skipped prepare_video. The restart costs a few
+    // hundred milliseconds; the surfaces already loaded are plain memory and outlive it.
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
 }

@@ -35,6 +35,10 @@ int window_scale(int width, int height, int desktop_width, int desktop_height);
 // 1 when full screen magnifies width x height by a whole factor above 1 on this desktop:
 // the picture is scaled by the smaller of the two ratios and centred.
 int fullscreen_whole_scale(int width, int height, int desktop_width, int desktop_height);
+// Called before the video subsystem starts. A window is only ever magnified by a whole
+// factor, so it asks for nearest-neighbour scaling now, while the library still reads that
+// setting, and choose_scaling need not restart the subsystem for it.
+void prepare_video(int fullscreen);
 // Asks the video library for a window at window_scale, and for nearest-neighbour scaling
 // wherever the show is magnified by a whole factor. The user's own settings of these win.
 // Needs the video subsystem up; 0 if it could not be brought up again.

@@ -132,17 +132,23 @@ void finish_frame()
     backdrop_step();
 }
 
-static void present_window(const frame_clock* start)
+void present_frame()
 {
+    if (fullscreen) {
+        SDL_Flip(screen);
+        return;
+    }
     SDL_UpdateRect(screen, text_window.x, text_window.y, text_window.w, text_window.h);
     SDL_UpdateRect(screen, scroll_band.x, scroll_band.y, scroll_band.w, scroll_band.h);
     SDL_UpdateRect(screen, sprite_column.x, sprite_column.y, sprite_column.w, sprite_column.h);
-    wait_frame_rest(start, FRAME_BUDGET_MS);
 }
 
-static void present_fullscreen(const frame_clock* start)
+void pace_frame(const frame_clock* start)
 {
-    SDL_Flip(screen);
+    if (!fullscreen) {
+        wait_frame_rest(start, FRAME_BUDGET_MS);
+        return;
+    }
     frame_clock now;
     clock_now(&now);
     // The step judges this flip; the sleep that may follow is not part of what it sees.
@@ -160,10 +166,8 @@ void run_frames()
         frame_clock start;
         clock_now(&start);
         draw_frame();
-        if (fullscreen)
-            present_fullscreen(&start);
-        else
-            present_window(&start);
+        present_frame();
+        pace_frame(&start);
         finish_frame();
         if (quit_request)
             return;

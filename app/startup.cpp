@@ -35,6 +35,7 @@ int open_show(int full)
 {
     // Ask for flips that wait for the display's refresh, unless the user decided otherwise.
     setenv("SDL12COMPAT_SYNC_TO_VBLANK", "1", 0);
+    prepare_video(full);
     SDL_Init(SDL_INIT_VIDEO);
     if (!load_images())
         return 0;
