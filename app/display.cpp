@@ -59,7 +59,8 @@ int fullscreen_whole_scale(int width, int height, int desktop_width, int desktop
 
 void prepare_video(int full)
 {
-    if (!full)
+    // A user's own window scale may be fractional, where nearest-neighbour would be uneven.
+    if (!full && !getenv(WINDOW_SCALING_VARIABLE))
         setenv(SCALE_METHOD_VARIABLE, "nearest", 0);
 }
 

@@ -12,7 +12,7 @@
 
 int quit_request = 0;
 
-// The full-screen pacing, stepped once a frame by present_fullscreen.
+// The full-screen pacing, stepped once a frame by pace_frame.
 static flip_pacing fullscreen_pacing = {0, 0, 0, 0};
 
 void clock_now(frame_clock* clock)
@@ -61,8 +61,8 @@ void wait_frame_rest(const frame_clock* start, int budget_ms)
 //
 // Holding: flip_ms is the drawing plus the wait for the next refresh, and that wait is
 // shorter than one refresh period. On a fast display it stays under FAST_FLIP_MS; on a
-// display of 75 Hz or less the wait drifts against our 20 ms and a fifth or more of the
-// flips come back late. So the flips are counted in blocks of HOLD_BLOCK_FRAMES, and
+// display of 75 Hz or less the wait drifts against our 20 ms, and a sixth of the flips
+// (at 72 Hz) to a third (at 60 Hz) come back late. So the flips are counted in blocks of HOLD_BLOCK_FRAMES, and
 // SLOW_FLIPS_TO_FOLLOW slow ones in a block go back to following the flip: a single slow
 // frame never does. At exactly 50 Hz the wait may stay short; holding then gives the same
 // 50 frames per second anyway.
