@@ -7,7 +7,7 @@
 #include "music/music.h"
 #include "platform/os.h"
 #include "platform/random.h"
-#include "platform/xm_extent.h"
+#include "resources/xm_extent.h"
 #include "resources/bitmap.h"
 #include "resources/store.h"
 

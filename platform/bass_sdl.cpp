@@ -5,7 +5,7 @@
 // a module happens outside the lock; only the hand-over into its slot is locked.
 #include "platform/bass.h"
 
-#include "platform/xm_extent.h"
+#include "resources/xm_extent.h"
 
 #include <SDL.h>
 #include <libopenmpt/libopenmpt.h>

@@ -41,7 +41,7 @@ else()
 endif()
 
 # The headless capture tool, run as a user would.
-add_executable(capture_test tests/e2e/capture_test.cpp)
+add_executable(capture_test tests/recorder/capture_test.cpp)
 target_link_libraries(capture_test PRIVATE swayboard_test_support swayboard_core swayboard_archive swayboard_os
   swayboard_audio GTest::gtest_main PNG::PNG)
 add_dependencies(capture_test swayboard-capture)

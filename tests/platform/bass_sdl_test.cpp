@@ -1,7 +1,7 @@
 // bass_sdl_test.cpp -- the real audio stand-in: device open and close, loading, and mixing offline and through a device
 #include "platform/bass.h"
 
-#include "platform/xm_extent.h"
+#include "resources/xm_extent.h"
 #include "resources/store.h"
 #include "tests/test_support.h"
 

@@ -5,7 +5,7 @@
 // loads it (from memory with no length, so the reader walks the headers again unbounded),
 // played for a moment and freed; any input is also loaded with its true length.
 #include "platform/bass.h"
-#include "platform/xm_extent.h"
+#include "resources/xm_extent.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,0 +1,41 @@
+# tools_fonts_texts.cmake -- the font and text generators, their review renderer and the tests of the files they make
+get_filename_component(DATA_FONTS_ROOT ${CMAKE_CURRENT_LIST_DIR}/../.. ABSOLUTE)
+
+# The bold face the scroller font is rasterised from (Debian: fonts-dejavu-core).
+set(SWAYBOARD_FONT_FACE /usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf
+  CACHE FILEPATH "TrueType face that make_fonts draws the scroller font from")
+
+add_library(data_bmp_writer STATIC ${DATA_FONTS_ROOT}/tools/common/bmp_writer.cpp)
+target_include_directories(data_bmp_writer PUBLIC ${DATA_FONTS_ROOT})
+
+# make_fonts resources/data  -- rewrites minifontti.bmp and font.bmp
+find_package(Freetype)
+if(FREETYPE_FOUND)
+  add_executable(make_fonts ${DATA_FONTS_ROOT}/tools/fonts/make_fonts.cpp ${DATA_FONTS_ROOT}/tools/fonts/font_mini_glyphs.cpp)
+  target_link_libraries(make_fonts PRIVATE data_bmp_writer Freetype::Freetype)
+  target_compile_definitions(make_fonts PRIVATE SWAYBOARD_DEFAULT_TTF="${SWAYBOARD_FONT_FACE}")
+  set(data_fonts_make_fonts "$<TARGET_FILE:make_fonts>")
+else()
+  message(STATUS "FreeType not found: make_fonts is not built and its regeneration test skips")
+  set(data_fonts_make_fonts "")
+endif()
+
+# make_texts resources/data  -- rewrites text1.txt and text2.txt
+add_executable(make_texts ${DATA_FONTS_ROOT}/tools/texts/make_texts.cpp)
+
+# font_review resources/data /tmp/review  -- writes /tmp/review-{sheet,pages,scroll}.png
+add_executable(font_review ${DATA_FONTS_ROOT}/tools/fonts/font_review.cpp)
+target_link_libraries(font_review PRIVATE data_bmp_writer PNG::PNG)
+
+add_executable(tools_fonts_texts_test ${DATA_FONTS_ROOT}/tests/tools/fonts/fonts_texts_test.cpp)
+target_link_libraries(tools_fonts_texts_test PRIVATE GTest::gtest_main)
+target_compile_definitions(tools_fonts_texts_test PRIVATE
+  SWAYBOARD_SOURCE_DIR="${DATA_FONTS_ROOT}"
+  MAKE_FONTS_PATH="${data_fonts_make_fonts}"
+  MAKE_TEXTS_PATH="$<TARGET_FILE:make_texts>"
+  FONT_FACE_PATH="${SWAYBOARD_FONT_FACE}")
+add_dependencies(tools_fonts_texts_test make_texts)
+if(FREETYPE_FOUND)
+  add_dependencies(tools_fonts_texts_test make_fonts)
+endif()
+gtest_discover_tests(tools_fonts_texts_test DISCOVERY_TIMEOUT 60)
