@@ -4,6 +4,9 @@
 #include "app/display.h"
 #include "app/frame_loop.h"
 #include "effects/layout.h"
+#include "effects/page_cycle.h"
+#include "effects/page_writer.h"
+#include "effects/scroller.h"
 #include "music/music.h"
 #include "platform/os.h"
 #include "platform/random.h"
@@ -17,6 +20,39 @@
 #include <ctime>
 
 constexpr uint32_t OPEN_PAUSE_MS = 1000; // the display stays open and unpainted this long
+
+int load_texts()
+{
+    // Both lookups happen before either is tested, so both files are always looked for.
+    uint32_t page_length = 0, scroll_length = 0;
+    const unsigned char* page = load_resource("text1.txt", &page_length);
+    const unsigned char* scroll = load_resource("text2.txt", &scroll_length);
+    page_text.data = page;
+    page_text.length = page_length;
+    scroll_text.data = scroll;
+    scroll_text.length = scroll_length;
+    if (!page || !scroll)
+        return 0;
+    start_page_cycle();
+    return 1;
+}
+
+int load_images()
+{
+    // Stops at the first failure; what was decoded before it stays, the rest stay null.
+    if (!(checker_overlay = load_bitmap("ruudut_alpha.bmp")))
+        return 0;
+    if (!(checker_layer = load_bitmap("ruudut_layer.bmp")))
+        return 0;
+    if (!(background = load_bitmap("tausta.bmp")))
+        return 0;
+    if (!(mini_font = load_bitmap("minifontti.bmp")))
+        return 0;
+    if (!(big_font = load_bitmap("font.bmp")))
+        return 0;
+    sprite_sheet = load_bitmap("bub.bmp");
+    return sprite_sheet != nullptr;
+}
 
 // SDL 2 falls back to its invisible drivers where no display exists, and the show would
 // run unseen with no input to end it. A driver the user names explicitly is trusted.

@@ -5,6 +5,13 @@
 // Always returns 0, on every path.
 int intro_main(int argc);
 
+// Fetches both texts into page_text and scroll_text; 1 when both exist, else 0.
+// On success the page cycle is put into its starting state.
+int load_texts();
+
+// Decodes the six bitmaps the effects use, stopping at the first failure; 1 when all six are there.
+int load_images();
+
 // Initialises the video subsystem, decodes the bitmaps and opens the display; 1 on success.
 // Refuses (0) a display that nobody can see: a silent fallback to an invisible video driver.
 int open_show(int fullscreen);

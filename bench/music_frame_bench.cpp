@@ -9,6 +9,7 @@
 // driver, whose thread calls the mixing callback in real time as a device would.
 #include "app/display.h"
 #include "app/frame_loop.h"
+#include "app/startup.h"
 #include "music/music.h"
 #include "platform/bass.h"
 #include "resources/store.h"

@@ -1,17 +1,14 @@
 // layout.h -- screen regions, colour keys, the surface format and the text buffer shared by every effect
+//
+// Plain constants only, no SDL: the data generators draw their pictures around the same regions.
 #pragma once
 
-#include <SDL.h>
+#include "resources/pixel_format.h"
+
 #include <cstdint>
 
 constexpr int SCREEN_WIDTH = 800;
 constexpr int SCREEN_HEIGHT = 600;
-
-// Every surface the intro makes: 32 bits, bytes R, G, B and an unused fourth byte in memory order.
-constexpr Uint32 PIXEL_RED_MASK = 0x000000FF;
-constexpr Uint32 PIXEL_GREEN_MASK = 0x0000FF00;
-constexpr Uint32 PIXEL_BLUE_MASK = 0x00FF0000;
-constexpr Uint32 PIXEL_ALPHA_MASK = 0;
 
 struct screen_region {
     int x, y, w, h;
@@ -23,7 +20,7 @@ constexpr screen_region scroll_band{0, 537, 800, 41};
 constexpr screen_region sprite_column{32, 0, 34, 531};
 
 // RGB (1, 1, 1): the key the scroll buffers carry while they are copied into each other.
-constexpr Uint32 copy_key = 0x010101;
+constexpr uint32_t copy_key = 0x010101;
 
 // A text as the resource store hands it out: NOT zero-terminated when it comes
 // from the archive (the next file follows directly), so always go by length.

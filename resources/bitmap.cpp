@@ -1,7 +1,7 @@
 // bitmap.cpp -- decodes uncompressed 24-bit BMP data into 32-bit surfaces, bottom row first
 #include "resources/bitmap.h"
 
-#include "app/display.h"
+#include "resources/pixel_format.h"
 #include "resources/store.h"
 
 constexpr uint32_t BMP_PIXEL_START = 54; // rows always start here, whatever the header's offset field says
@@ -29,7 +29,8 @@ SDL_Surface* decode_bitmap(const unsigned char* data, uint32_t size)
     if (uint64_t(size) - BMP_PIXEL_START < stride * uint64_t(h))
         return nullptr;
 
-    SDL_Surface* surface = create_surface(SDL_HWSURFACE, w, h);
+    SDL_Surface* surface = SDL_CreateRGBSurface(SDL_HWSURFACE, w, h, 32, PIXEL_RED_MASK, PIXEL_GREEN_MASK,
+                                                PIXEL_BLUE_MASK, PIXEL_ALPHA_MASK);
     if (!surface)
         return nullptr;
     if (SDL_LockSurface(surface) != 0) {
@@ -60,21 +61,4 @@ SDL_Surface* load_bitmap(const char* name)
     if (!data)
         return nullptr;
     return decode_bitmap(data, size);
-}
-
-int load_images()
-{
-    // Stops at the first failure; what was decoded before it stays, the rest stay null.
-    if (!(checker_overlay = load_bitmap("ruudut_alpha.bmp")))
-        return 0;
-    if (!(checker_layer = load_bitmap("ruudut_layer.bmp")))
-        return 0;
-    if (!(background = load_bitmap("tausta.bmp")))
-        return 0;
-    if (!(mini_font = load_bitmap("minifontti.bmp")))
-        return 0;
-    if (!(big_font = load_bitmap("font.bmp")))
-        return 0;
-    sprite_sheet = load_bitmap("bub.bmp");
-    return sprite_sheet != nullptr;
 }

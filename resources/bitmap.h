@@ -1,4 +1,4 @@
-// bitmap.h -- decoding uncompressed 24-bit BMP files into 32-bit surfaces
+// bitmap.h -- decoding uncompressed 24-bit BMP files into 32-bit surfaces of the intro's pixel format
 #pragma once
 
 #include <SDL.h>
@@ -9,6 +9,3 @@ SDL_Surface* decode_bitmap(const unsigned char* data, uint32_t size);
 
 // Looks the file up in the store and decodes it; null if missing or undecodable.
 SDL_Surface* load_bitmap(const char* name);
-
-// Decodes the six bitmaps the effects use, stopping at the first failure; 1 when all six are there.
-int load_images();

@@ -1,10 +1,6 @@
 // store.cpp -- finds files in the embedded archive by name, falling back to the working directory
 #include "resources/store.h"
 
-#include "effects/page_cycle.h"
-#include "effects/page_writer.h"
-#include "effects/scroller.h"
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -54,20 +50,4 @@ unsigned char* read_disk_file(const char* name, uint32_t* out_size)
     if (out_size)
         *out_size = static_cast<uint32_t>(n);
     return buffer;
-}
-
-int load_texts()
-{
-    // Both lookups happen before either is tested, so both files are always looked for.
-    uint32_t page_length = 0, scroll_length = 0;
-    const unsigned char* page = load_resource("text1.txt", &page_length);
-    const unsigned char* scroll = load_resource("text2.txt", &scroll_length);
-    page_text.data = page;
-    page_text.length = page_length;
-    scroll_text.data = scroll;
-    scroll_text.length = scroll_length;
-    if (!page || !scroll)
-        return 0;
-    start_page_cycle();
-    return 1;
 }

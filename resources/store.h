@@ -18,7 +18,3 @@ const unsigned char* load_resource(const char* name, uint32_t* out_size);
 
 // Reads a file of the working directory into a new buffer of length + 1 bytes, the last one 0; null on failure.
 unsigned char* read_disk_file(const char* name, uint32_t* out_size);
-
-// Fetches both texts into page_text and scroll_text; 1 when both exist, else 0.
-// On success the page cycle is put into its starting state.
-int load_texts();

@@ -2,6 +2,7 @@
 #include "tests/test_support.h"
 
 #include "app/display.h"
+#include "app/startup.h"
 #include "effects/layout.h"
 #include "resources/bitmap.h"
 

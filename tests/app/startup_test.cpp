@@ -2,6 +2,9 @@
 #include "app/display.h"
 #include "app/frame_loop.h"
 #include "app/startup.h"
+#include "effects/page_cycle.h"
+#include "effects/page_writer.h"
+#include "effects/scroller.h"
 #include "platform/bass_record.h"
 #include "resources/store.h"
 
@@ -73,4 +76,40 @@ TEST(startup, a_module_the_library_rejects_leaves_the_show_silent_and_shutdown_c
     ASSERT_EQ(calls_made.size(), 3u);
     EXPECT_EQ(calls_made[1], "BASS_Start()");
     EXPECT_EQ(calls_made[2].rfind("BASS_MusicLoad(1, ", 0), 0u);
+}
+
+TEST(loaders, load_texts_fills_both_texts_and_starts_the_page_cycle)
+{
+    page_timer = 0;
+    layer_motion[0].state = layer_motion[1].state = 0;
+    ASSERT_EQ(load_texts(), 1);
+    uint32_t size = 0;
+    EXPECT_EQ(page_text.data, load_resource("text1.txt", &size));
+    EXPECT_EQ(page_text.length, size);
+    EXPECT_EQ(scroll_text.data, load_resource("text2.txt", &size));
+    EXPECT_EQ(scroll_text.length, size);
+    EXPECT_EQ(page_timer, 1);
+    EXPECT_EQ(layer_motion[0].state, MOTION_READY);
+    EXPECT_EQ(layer_motion[1].state, MOTION_READY);
+}
+
+TEST(loaders, load_images_fills_the_six_surfaces_from_their_files)
+{
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0);
+    ASSERT_EQ(load_images(), 1);
+    struct {
+        SDL_Surface* surface;
+        int w, h;
+    } expected[] = {{checker_overlay, 700, 500}, {checker_layer, 700, 500}, {background, 800, 600},
+                    {mini_font, 630, 15},        {big_font, 640, 480},      {sprite_sheet, 136, 34}};
+    for (const auto& e : expected) {
+        ASSERT_NE(e.surface, nullptr);
+        EXPECT_EQ(e.surface->w, e.w);
+        EXPECT_EQ(e.surface->h, e.h);
+    }
+    free_surfaces();
+    EXPECT_EQ(background, nullptr);
+    EXPECT_EQ(sprite_sheet, nullptr);
+    SDL_Quit();
 }

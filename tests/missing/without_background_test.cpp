@@ -1,5 +1,6 @@
 // without_background_test.cpp -- linked with an archive that lacks the background picture
 #include "app/display.h"
+#include "app/startup.h"
 #include "resources/bitmap.h"
 #include "tests/test_support.h"
 

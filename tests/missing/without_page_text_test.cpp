@@ -1,4 +1,5 @@
 // without_page_text_test.cpp -- linked with an archive that lacks the page text
+#include "app/startup.h"
 #include "effects/page_cycle.h"
 #include "effects/page_writer.h"
 #include "effects/scroller.h"

@@ -1,7 +1,6 @@
 // bitmap_test.cpp -- the BMP decoder: byte order, row order, padding, and data it must refuse
 #include "resources/bitmap.h"
 
-#include "app/display.h"
 #include "resources/store.h"
 #include "tests/test_support.h"
 
@@ -184,24 +183,6 @@ TEST_F(bitmap, every_archived_bitmap_decodes_to_its_stored_pixels)
         EXPECT_EQ(wrong, 0) << name;
         SDL_FreeSurface(s);
     }
-}
-
-TEST_F(bitmap, load_images_fills_the_six_surfaces_from_their_files)
-{
-    ASSERT_EQ(load_images(), 1);
-    struct {
-        SDL_Surface* surface;
-        int w, h;
-    } expected[] = {{checker_overlay, 700, 500}, {checker_layer, 700, 500}, {background, 800, 600},
-                    {mini_font, 630, 15},        {big_font, 640, 480},      {sprite_sheet, 136, 34}};
-    for (const auto& e : expected) {
-        ASSERT_NE(e.surface, nullptr);
-        EXPECT_EQ(e.surface->w, e.w);
-        EXPECT_EQ(e.surface->h, e.h);
-    }
-    free_surfaces();
-    EXPECT_EQ(background, nullptr);
-    EXPECT_EQ(sprite_sheet, nullptr);
 }
 
 TEST_F(bitmap, a_missing_file_gives_no_surface)

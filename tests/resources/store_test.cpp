@@ -1,9 +1,6 @@
-// store_test.cpp -- archive lookup, the working-directory fallback and text loading
+// store_test.cpp -- archive lookup and the working-directory fallback
 #include "resources/store.h"
 
-#include "effects/page_cycle.h"
-#include "effects/page_writer.h"
-#include "effects/scroller.h"
 #include "tests/test_support.h"
 
 #include <gtest/gtest.h>
@@ -156,17 +153,3 @@ TEST_F(store, archived_text_is_not_terminated_the_next_file_follows)
     EXPECT_EQ(page[page_size], scroll[0]);
 }
 
-TEST_F(store, load_texts_fills_both_texts_and_starts_the_page_cycle)
-{
-    page_timer = 0;
-    layer_motion[0].state = layer_motion[1].state = 0;
-    ASSERT_EQ(load_texts(), 1);
-    uint32_t size = 0;
-    EXPECT_EQ(page_text.data, load_resource("text1.txt", &size));
-    EXPECT_EQ(page_text.length, size);
-    EXPECT_EQ(scroll_text.data, load_resource("text2.txt", &size));
-    EXPECT_EQ(scroll_text.length, size);
-    EXPECT_EQ(page_timer, 1);
-    EXPECT_EQ(layer_motion[0].state, MOTION_READY);
-    EXPECT_EQ(layer_motion[1].state, MOTION_READY);
-}

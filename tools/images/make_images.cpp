@@ -8,6 +8,8 @@
 // --mock the background as the running intro would first show it (boards in
 // the text window, the sprite on its floor, and sample lines in the fonts
 // when OUT_DIR already holds font.bmp and minifontti.bmp).
+#include "effects/layout.h"
+#include "effects/sprite.h"
 #include "tools/common/picture.h"
 #include "tools/images/image_logo.h"
 #include "tools/images/image_sprite.h"
@@ -16,14 +18,6 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
-
-// Screen regions of the intro that the background is drawn around.
-static constexpr int SCREEN_W = 800;
-static constexpr int SCREEN_H = 600;
-static constexpr int WINDOW_X = 100, WINDOW_Y = 95, WINDOW_W = 600, WINDOW_H = 400;
-static constexpr int BAND_Y = 537, BAND_H = 41;
-static constexpr int COLUMN_X = 32, COLUMN_H = 531;
-static constexpr int SPRITE_FLOOR_Y = 497;
 
 // Frame around the text window: FRAME_W pixels wide, just outside it.
 static constexpr int FRAME_W = 8;
@@ -52,7 +46,7 @@ static picture make_checker(int width, int height, int square, uint32_t first, u
 static uint32_t sky_at(int y)
 {
     static const uint32_t STOPS[] = {0x05031A, 0x120A34, 0x1E1046, 0x180C3A, 0x0A0620};
-    return ramp_rgb(STOPS, 5, y, SCREEN_H - 1);
+    return ramp_rgb(STOPS, 5, y, SCREEN_HEIGHT - 1);
 }
 
 static int in_rect(int x, int y, int rx, int ry, int rw, int rh)
@@ -73,14 +67,14 @@ static void draw_stars(picture* image)
     static const uint32_t TINTS[] = {0xFFFFFF, 0xC8D8FF, 0xE8D0FF, 0xFFF0D8};
     uint32_t seed = 0x5EED1234;
     for (int i = 0; i < 420; i++) {
-        int x = int(next_noise(&seed) % SCREEN_W);
-        int y = int(next_noise(&seed) % SCREEN_H);
+        int x = int(next_noise(&seed) % SCREEN_WIDTH);
+        int y = int(next_noise(&seed) % SCREEN_HEIGHT);
         int kind = int(next_noise(&seed) % 100);
         uint32_t tint = TINTS[next_noise(&seed) % 4];
-        if (in_rect(x, y, WINDOW_X - FRAME_W - 3, WINDOW_Y - FRAME_W - 3,
-                    WINDOW_W + 2 * FRAME_W + 12, WINDOW_H + 2 * FRAME_W + 12))
+        if (in_rect(x, y, text_window.x - FRAME_W - 3, text_window.y - FRAME_W - 3,
+                    text_window.w + 2 * FRAME_W + 12, text_window.h + 2 * FRAME_W + 12))
             continue;
-        if (y >= BAND_Y - 10 && y < BAND_Y + BAND_H + 10)
+        if (y >= scroll_band.y - 10 && y < scroll_band.y + scroll_band.h + 10)
             continue;
         if (kind < 70) {
             add_glow(image, x, y, tint, 3 + kind % 5, 12);          // faint dust
@@ -173,21 +167,21 @@ static uint32_t rainbow_at(int t, int scale)
 static void draw_band(picture* image)
 {
     static const uint32_t RAIL[] = {0xF4ECFF, 0xC4B0F0, 0x9A82D2, 0x6A54A8, 0x3A2A6A, 0x0A0618};
-    const int upper = COLUMN_H;               // rows 531..536
-    const int lower = BAND_Y + BAND_H;        // rows 578..583
-    for (int x = 0; x < SCREEN_W; x++) {
+    const int upper = sprite_column.h;               // rows 531..536
+    const int lower = scroll_band.y + scroll_band.h;        // rows 578..583
+    for (int x = 0; x < SCREEN_WIDTH; x++) {
         for (int i = 0; i < 6; i++) {
             set_pixel(image, x, upper + i, RAIL[i]);
             set_pixel(image, x, lower + 5 - i, i == 0 ? 0x0A0618 : RAIL[i == 5 ? 0 : i]);
         }
         // A thin rainbow rule just inside each rail, sliding through the hues.
-        set_pixel(image, x, upper + 4, scale_rgb(rainbow_at(x, SCREEN_W - 1), 3, 4));
-        set_pixel(image, x, lower + 1, scale_rgb(rainbow_at(SCREEN_W - 1 - x, SCREEN_W - 1), 3, 4));
+        set_pixel(image, x, upper + 4, scale_rgb(rainbow_at(x, SCREEN_WIDTH - 1), 3, 4));
+        set_pixel(image, x, lower + 1, scale_rgb(rainbow_at(SCREEN_WIDTH - 1 - x, SCREEN_WIDTH - 1), 3, 4));
     }
     static const uint32_t GLASS[] = {0x04020E, 0x0C0824, 0x140E34, 0x0C0824, 0x04020E};
-    for (int y = BAND_Y; y < BAND_Y + BAND_H; y++) {
-        uint32_t colour = ramp_rgb(GLASS, 5, y - BAND_Y, BAND_H - 1);
-        for (int x = 0; x < SCREEN_W; x++)
+    for (int y = scroll_band.y; y < scroll_band.y + scroll_band.h; y++) {
+        uint32_t colour = ramp_rgb(GLASS, 5, y - scroll_band.y, scroll_band.h - 1);
+        for (int x = 0; x < SCREEN_WIDTH; x++)
             set_pixel(image, x, y, colour);
     }
 }
@@ -250,9 +244,9 @@ static void draw_logo_bars(picture* image)
         for (int dy = -bar.half; dy <= bar.half; dy++) {
             int strength = bar.half + 1 - (dy < 0 ? -dy : dy);
             int y = bar.centre + dy;
-            for (int x = 0; x < SCREEN_W; x++) {
+            for (int x = 0; x < SCREEN_WIDTH; x++) {
                 // Fade out towards both screen edges over 160 pixels.
-                int edge = std::min(x, SCREEN_W - 1 - x);
+                int edge = std::min(x, SCREEN_WIDTH - 1 - x);
                 int fade = std::min(edge, 160);
                 add_glow(image, x, y, bar.colour, strength * fade, (bar.half + 1) * 160 * 2);
             }
@@ -279,15 +273,15 @@ static void draw_glint(picture* image, int x, int y, int arm)
 
 static picture make_background()
 {
-    picture image = make_picture(SCREEN_W, SCREEN_H, 0);
-    for (int y = 0; y < SCREEN_H; y++)
-        for (int x = 0; x < SCREEN_W; x++)
+    picture image = make_picture(SCREEN_WIDTH, SCREEN_HEIGHT, 0);
+    for (int y = 0; y < SCREEN_HEIGHT; y++)
+        for (int x = 0; x < SCREEN_WIDTH; x++)
             set_pixel(&image, x, y, sky_at(y));
     draw_stars(&image);
     draw_planet(&image, 754, 168);
-    draw_frame(&image, WINDOW_X, WINDOW_Y, WINDOW_W, WINDOW_H);
+    draw_frame(&image, text_window.x, text_window.y, text_window.w, text_window.h);
     // The window itself is always covered by the boards; a flat tone keeps it quiet if it ever shows.
-    fill_rect(&image, WINDOW_X, WINDOW_Y, WINDOW_W, WINDOW_H, 0xC0A8F2);
+    fill_rect(&image, text_window.x, text_window.y, text_window.w, text_window.h, 0xC0A8F2);
     draw_band(&image);
     draw_logo_bars(&image);
     draw_logo(&image, LOGO_TOP);
@@ -296,8 +290,8 @@ static picture make_background()
     draw_glint(&image, 472, LOGO_TOP + 1, 4);
     draw_glint(&image, 701, LOGO_TOP + 1, 4);
     // The background is drawn unkeyed but must never contain the key colour.
-    for (int y = 0; y < SCREEN_H; y++)
-        for (int x = 0; x < SCREEN_W; x++)
+    for (int y = 0; y < SCREEN_HEIGHT; y++)
+        for (int x = 0; x < SCREEN_WIDTH; x++)
             if (pixel_at(&image, x, y) == MAGENTA)
                 set_pixel(&image, x, y, 0xFF00FE);
     return image;
@@ -336,18 +330,18 @@ static picture make_mock(const picture* background, const picture* layer, const 
                          const picture* sprites, const std::string& font_dir)
 {
     picture mock = *background;
-    copy_rect(&mock, layer, 0, 0, WINDOW_W, WINDOW_H, WINDOW_X, WINDOW_Y, 0);
-    copy_rect(&mock, overlay, 0, 0, WINDOW_W, WINDOW_H, WINDOW_X, WINDOW_Y, 1);
-    copy_rect(&mock, sprites, 0, 0, SPRITE_FRAME, SPRITE_FRAME, COLUMN_X, SPRITE_FLOOR_Y, 1);
+    copy_rect(&mock, layer, 0, 0, text_window.w, text_window.h, text_window.x, text_window.y, 0);
+    copy_rect(&mock, overlay, 0, 0, text_window.w, text_window.h, text_window.x, text_window.y, 1);
+    copy_rect(&mock, sprites, 0, 0, SPRITE_FRAME, SPRITE_FRAME, sprite_column.x, SPRITE_FLOOR_Y, 1);
     picture big, mini;
     if (read_bmp((font_dir + "/font.bmp").c_str(), &big) && big.width == 640 && big.height == 480)
-        draw_big_text(&mock, &big, 12, BAND_Y, "HELLO THERE, SCROLLING ALONG!");
+        draw_big_text(&mock, &big, 12, scroll_band.y, "HELLO THERE, SCROLLING ALONG!");
     if (read_bmp((font_dir + "/minifontti.bmp").c_str(), &mini) && mini.width == 630 && mini.height == 15) {
         static const char* const LINES[] = {"A PAGE OF TEXT IN THE SMALL FONT", "",
                                             "LINES SLIDE IN FROM BOTH SIDES,", "HOLD A WHILE AND DROP AWAY.",
                                             "", "0123456789 !?.,:;()'-+"};
         for (int i = 0; i < 6; i++)
-            draw_mini_text(&mock, &mini, WINDOW_X + 130, WINDOW_Y + 140 + 20 * i, LINES[i]);
+            draw_mini_text(&mock, &mini, text_window.x + 130, text_window.y + 140 + 20 * i, LINES[i]);
     }
     return mock;
 }
@@ -374,7 +368,7 @@ static picture make_contact_sheet(const picture* mock, const picture* background
     paste(&sheet, mock, 0, 0);
     paste(&sheet, background, 810, 0);
 
-    picture logo = crop(mock, 0, 0, SCREEN_W, 92);
+    picture logo = crop(mock, 0, 0, SCREEN_WIDTH, 92);
     picture logo_big = enlarge(&logo, 2);
     paste(&sheet, &logo_big, 5, 610);
 
@@ -386,7 +380,7 @@ static picture make_contact_sheet(const picture* mock, const picture* background
     paste(&sheet, &sprites_big, 610, 804);
     picture on_sky = make_picture(sprites->width, sprites->height, 0);
     for (int i = 0; i < SPRITE_FRAMES; i++)
-        copy_rect(&on_sky, background, COLUMN_X, 300, SPRITE_FRAME, SPRITE_FRAME, SPRITE_FRAME * i, 0, 0);
+        copy_rect(&on_sky, background, sprite_column.x, 300, SPRITE_FRAME, SPRITE_FRAME, SPRITE_FRAME * i, 0, 0);
     copy_rect(&on_sky, sprites, 0, 0, sprites->width, sprites->height, 0, 0, 1);
     picture on_sky_big = enlarge(&on_sky, 5);
     paste(&sheet, &on_sky_big, 610, 984);
