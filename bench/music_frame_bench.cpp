@@ -9,11 +9,10 @@
 // driver, whose thread calls the mixing callback in real time as a device would.
 #include "app/display.h"
 #include "app/frame_loop.h"
-#include "app/startup.h"
+#include "app/headless.h"
 #include "music/music.h"
 #include "platform/bass.h"
 #include "resources/store.h"
-#include "tests/test_support.h"
 
 #include <algorithm>
 #include <chrono>
@@ -66,11 +65,10 @@ int main(int argc, char** argv)
     // Initialization
     setenv("SDL_AUDIODRIVER", "dummy", 0);
     const unsigned char* module = module_bytes(argc, argv);
-    if (!module || !load_texts() || !open_test_display()) {
+    if (!module || !start_headless(0)) {
         fprintf(stderr, "music_frame_bench: no module, texts or display\n");
         return 1;
     }
-    SDL_UpperBlit(background, nullptr, screen, nullptr);
     begin_frames();
     std::vector<double> warmup;
     run_block(&warmup);
@@ -112,6 +110,6 @@ int main(int argc, char** argv)
            ms / MIX_SECONDS / 10);
 
     // De-Initialization
-    close_test_display();
+    stop_headless();
     return 0;
 }

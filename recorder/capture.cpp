@@ -7,9 +7,7 @@
 // give the same bytes.
 #include "app/display.h"
 #include "app/frame_loop.h"
-#include "app/startup.h"
-#include "platform/random.h"
-#include "resources/store.h"
+#include "app/headless.h"
 #include "tools/common/png_writer.h"
 
 #include <SDL.h>
@@ -74,20 +72,10 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    // Always the invisible driver: a capture never opens a window.
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
-    fullscreen = 0;
-    seed_random(seed >= 0 ? static_cast<unsigned int>(seed) : static_cast<unsigned int>(time(nullptr)));
-    if (!load_texts()) {
-        fputs("swayboard-capture: the texts are missing\n", stderr);
+    if (!start_headless(seed >= 0 ? static_cast<unsigned int>(seed) : static_cast<unsigned int>(time(nullptr)))) {
+        fputs("swayboard-capture: the show could not start (texts or display missing)\n", stderr);
         return 1;
     }
-    if (!open_show(0)) {
-        fputs("swayboard-capture: the display could not be opened\n", stderr);
-        SDL_Quit();
-        return 1;
-    }
-    paint_background();
 
     begin_frames();
     int status = 0;
@@ -105,7 +93,6 @@ int main(int argc, char** argv)
         }
         finish_frame();
     }
-    free_surfaces();
-    SDL_Quit();
+    stop_headless();
     return status;
 }

@@ -4,7 +4,7 @@
 // terminator), on a real headless display. Every frame runs the page cycle and both
 // layers' motion; every 50th frame also composites the layers into the window.
 #include "app/display.h"
-#include "app/startup.h"
+#include "app/headless.h"
 #include "effects/page_cycle.h"
 #include "effects/page_writer.h"
 
@@ -17,9 +17,7 @@ constexpr int COMPOSITE_EVERY = 50;
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
-    fullscreen = 0;
-    if (!open_show(0))
+    if (!start_headless(0))
         abort();
     return 0;
 }

@@ -3,7 +3,7 @@
 // The input is the scroll text, handed over by length only, on a real headless display;
 // both scroll buffers start each input transparent and unkeyed, as after start-up.
 #include "app/display.h"
-#include "app/startup.h"
+#include "app/headless.h"
 #include "effects/scroller.h"
 
 #include <SDL.h>
@@ -14,9 +14,7 @@ constexpr int FRAMES = 2000;
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
-    fullscreen = 0;
-    if (!open_show(0))
+    if (!start_headless(0))
         abort();
     return 0;
 }

@@ -10,7 +10,7 @@
 // Exit status 0 when every check held, 1 otherwise.
 #include "app/display.h"
 #include "app/frame_loop.h"
-#include "app/startup.h"
+#include "app/headless.h"
 #include "effects/backdrop.h"
 #include "effects/layout.h"
 #include "effects/page_cycle.h"
@@ -199,18 +199,14 @@ int main(int argc, char** argv)
     if (warmup >= frames)
         warmup = frames - 1;
 
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
-    fullscreen = 0;
-    seed_random(static_cast<unsigned int>(seed));
-    if (!load_texts() || !open_show(0)) {
+    if (!start_headless(static_cast<unsigned int>(seed))) {
         fputs("robust_soak: the show could not start\n", stderr);
         return 1;
     }
     int music_playing = 0;
     if (music && music_open())
         music_playing = music_start(load_resource("ormivaara.xm", nullptr));
-    paint_background();
 
     // Reserved up front: the samples must not grow the heap they measure.
     std::vector<memory_sample> taken;
@@ -238,8 +234,7 @@ int main(int argc, char** argv)
 
     if (music_playing)
         music_close();
-    free_surfaces();
-    SDL_Quit();
+    stop_headless();
 
     printf("robust_soak: %lld frames in %.1f s (%.1f us per frame, %.0f frames per second), music %s, seed %lld\n",
            ran, seconds, seconds * 1e6 / double(ran), double(ran) / seconds, music_playing ? "playing" : "off", seed);
