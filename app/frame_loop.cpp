@@ -120,9 +120,8 @@ void draw_frame()
         handle_event(&event);
 
     draw_backdrop();
-    // Positions are 24.8 fixed point; the shift keeps the sign (rounds toward minus infinity).
-    composite_line_layer(line_layer[0], layer_motion[0].position >> 8, drop_offset);
-    composite_line_layer(line_layer[1], layer_motion[1].position >> 8, drop_offset);
+    composite_line_layer(line_layer[0], line_layer_x(0), drop_offset);
+    composite_line_layer(line_layer[1], line_layer_x(1), drop_offset);
     scroller_step();
     sprite_step();
 }

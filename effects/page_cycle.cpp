@@ -124,3 +124,9 @@ void move_line_layer(int index)
         break;
     }
 }
+
+int line_layer_x(int index)
+{
+    // The shift keeps the sign: a layer left of rest rounds toward minus infinity.
+    return layer_motion[index].position >> 8;
+}

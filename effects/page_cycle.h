@@ -24,3 +24,6 @@ void start_page_cycle();
 
 void page_cycle_step();
 void move_line_layer(int index);
+
+// Where line layer `index` (0 or 1) is drawn: its displacement from rest in whole pixels.
+int line_layer_x(int index);

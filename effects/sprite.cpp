@@ -112,15 +112,6 @@ void draw_sprite(int frame, int y)
     SDL_UpperBlit(sprite_sheet, &source, screen, &destination);
 }
 
-void sprite_step()
-{
-    start_timers();
-    repaint_column();
-    int y = jump_step();
-    draw_sprite(sprite_state, y);
-    stand_step(y);
-}
-
 sprite_frame sprite_advance()
 {
     start_timers();
@@ -128,4 +119,12 @@ sprite_frame sprite_advance()
     sprite_frame drawn{sprite_state, y};
     stand_step(y);
     return drawn;
+}
+
+void sprite_step()
+{
+    // The state steps never read the screen, so the column can be repainted first.
+    repaint_column();
+    sprite_frame drawn = sprite_advance();
+    draw_sprite(drawn.frame, drawn.y);
 }

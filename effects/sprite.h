@@ -28,8 +28,8 @@ struct sprite_frame {
     int y;
 };
 
-// The same state steps as sprite_step, in the same order, without touching any
-// surface; returns what sprite_step would have drawn.
+// One frame's state steps without touching any surface (sprite_step is these steps
+// plus the drawing); returns what the frame draws.
 sprite_frame sprite_advance();
 
 // Blits sheet frame `frame` to (32, y) on the screen, magenta left out.

@@ -3,6 +3,7 @@
 
 #include "app/display.h"
 #include "effects/page_writer.h"
+#include "tests/effects/page_text_fixture.h"
 #include "tests/test_support.h"
 
 #include <gtest/gtest.h>
@@ -17,24 +18,6 @@ namespace {
 constexpr uint32_t MAGENTA = 0xFF00FF;
 constexpr int CYCLE_FRAMES = 686;
 
-// A font strip whose cell k is one colour of its own, so a glyph in a layer names its character.
-uint32_t cell_rgb(int cell)
-{
-    return (uint32_t(8 + 3 * cell) << 16) | (uint32_t(40 + cell) << 8) | 90;
-}
-
-SDL_Surface* make_cell_font()
-{
-    SDL_Surface* font = make_test_surface(630, 15, color_key);
-    for (int cell = 0; cell < 63; cell++) {
-        uint32_t rgb = cell_rgb(cell);
-        SDL_Rect r{Sint16(cell * 10), 0, 10, 15};
-        SDL_FillRect(font, &r, SDL_MapRGB(font->format, rgb >> 16, (rgb >> 8) & 0xFF, rgb & 0xFF));
-    }
-    SDL_SetColorKey(font, SDL_SRCCOLORKEY, color_key);
-    return font;
-}
-
 enum frame_phase { RESET, ACCELERATE, BRAKE, SETTLE, HOLD, DROP, PAUSE, IDLE };
 
 const char* phase_name(frame_phase phase)
@@ -43,31 +26,17 @@ const char* phase_name(frame_phase phase)
     return names[phase];
 }
 
-class page_cycle : public ::testing::Test {
+class page_cycle : public page_text_fixture {
 protected:
     void SetUp() override
     {
-        ASSERT_EQ(open_test_display(), 1);
-        shipped_font = mini_font;
-        mini_font = make_cell_font();
+        page_text_fixture::SetUp();
         page_timer = 0;
         drop_step = 0;
         drop_offset = 0;
         layer_motion[0] = {};
         layer_motion[1] = {};
         use_text("HELLO\r\nWORLD\r\n\xA4");
-    }
-    void TearDown() override
-    {
-        SDL_FreeSurface(mini_font);
-        mini_font = shipped_font;
-        page_text = {nullptr, 0, 0};
-        close_test_display();
-    }
-    void use_text(const std::string& text)
-    {
-        bytes.assign(text.begin(), text.end());
-        page_text = {bytes.data(), uint32_t(bytes.size()), 0};
     }
     // What the texts' loading and the call before the frame loop do.
     void begin()
@@ -116,8 +85,8 @@ protected:
     {
         Uint32 ground = SDL_MapRGB(screen->format, 0x20, 0x21, 0x22);
         SDL_FillRect(screen, nullptr, ground);
-        composite_line_layer(line_layer[0], layer_motion[0].position >> 8, drop_offset);
-        composite_line_layer(line_layer[1], layer_motion[1].position >> 8, drop_offset);
+        composite_line_layer(line_layer[0], line_layer_x(0), drop_offset);
+        composite_line_layer(line_layer[1], line_layer_x(1), drop_offset);
         int changed = 0;
         for (int y = 0; y < 600; y++)
             for (int x = 0; x < 800; x++)
@@ -127,18 +96,6 @@ protected:
                 }
         return changed;
     }
-    bool layers_blank()
-    {
-        for (SDL_Surface* layer : line_layer)
-            for (int y = 0; y < 400; y += 3)
-                for (int x = 0; x < 600; x += 3)
-                    if (get_rgb(layer, x, y) != MAGENTA)
-                        return false;
-        return true;
-    }
-
-    SDL_Surface* shipped_font = nullptr;
-    std::vector<unsigned char> bytes;
 };
 
 TEST_F(page_cycle, the_call_before_the_loop_clears_and_measures_and_the_first_frame_typesets)
@@ -210,8 +167,8 @@ TEST_F(page_cycle, layers_overshoot_and_lock_in_mirror_image)
         if (frame == 43) {
             EXPECT_EQ(layer_motion[0].state, MOTION_BRAKE);
             EXPECT_EQ(layer_motion[0].velocity, 4300);
-            EXPECT_EQ(layer_motion[0].position >> 8, 297);
-            EXPECT_EQ(layer_motion[1].position >> 8, -298);
+            EXPECT_EQ(line_layer_x(0), 297);
+            EXPECT_EQ(line_layer_x(1), -298);
         }
         if (frame == 92) {
             EXPECT_EQ(layer_motion[0].state, MOTION_SETTLE);
@@ -228,6 +185,28 @@ TEST_F(page_cycle, layers_overshoot_and_lock_in_mirror_image)
     EXPECT_EQ(page_timer, 0);
     run_frame();
     EXPECT_EQ(page_timer, 500);
+}
+
+TEST(line_layer_x, gives_whole_pixels_rounded_toward_minus_infinity)
+{
+    struct {
+        int position, pixels;
+    } cases[] = {
+        {0, 0},
+        {255, 0},             // just short of a pixel to the right: still at rest
+        {256, 1},
+        {-1, -1},             // any part of a pixel to the left counts as the whole pixel
+        {-256, -1},
+        {-257, -2},
+        {650 * 256, 650},     // the launch position
+        {-650 * 256 - 1, -651},
+    };
+    line_motion saved = layer_motion[1];
+    for (const auto& c : cases) {
+        layer_motion[1].position = c.position;
+        EXPECT_EQ(line_layer_x(1), c.pixels) << c.position;
+    }
+    layer_motion[1] = saved;
 }
 
 TEST_F(page_cycle, the_lock_within_two_pixels_is_inclusive)
@@ -283,8 +262,9 @@ TEST_F(page_cycle, the_page_shows_at_the_hold_and_is_gone_in_the_pause)
     begin();
     for (int frame = 0; frame < 43 + 49 + 35 + 100; frame++)
         run_frame();
-    // HELLO / WORLD at rest: ten glyphs' worth of coloured pixels in the window.
-    EXPECT_EQ(composite_changes(), 10 * 10 * 15);
+    // HELLO / WORLD at rest: ten glyphs' worth of coloured pixels in the window, less
+    // each cell's keyed corner.
+    EXPECT_EQ(composite_changes(), 10 * (10 * 15 - 1));
     EXPECT_EQ(get_rgb(screen, 100 + 275 + 5, 95 + 177 + 7), cell_rgb('H' - 32));
     EXPECT_EQ(get_rgb(screen, 100 + 275 + 5, 95 + 192 + 7), cell_rgb('W' - 32));
 
@@ -292,7 +272,7 @@ TEST_F(page_cycle, the_page_shows_at_the_hold_and_is_gone_in_the_pause)
         run_frame();
     // Drop step 20: 31 pixels down, the bottom line still inside the window.
     ASSERT_EQ(drop_offset, 31);
-    EXPECT_EQ(composite_changes(), 10 * 10 * 15);
+    EXPECT_EQ(composite_changes(), 10 * (10 * 15 - 1));
     EXPECT_EQ(get_rgb(screen, 100 + 275 + 5, 95 + 177 + 31 + 7), cell_rgb('H' - 32));
 
     for (int frame = 0; frame < 39 + 4; frame++)

@@ -3,6 +3,7 @@
 
 #include "app/display.h"
 #include "effects/layout.h"
+#include "tests/effects/page_text_fixture.h"
 #include "tests/test_support.h"
 
 #include <gtest/gtest.h>
@@ -14,84 +15,12 @@ namespace {
 
 constexpr uint32_t MAGENTA = 0xFF00FF;
 
-// A font strip whose cell k is filled with a colour of its own, except for the cell's
-// top-left pixel, which is magenta so that the keyed blit can be seen to skip it.
-uint32_t cell_rgb(int cell)
-{
-    return (uint32_t(8 + 3 * cell) << 16) | (uint32_t(40 + cell) << 8) | 90;
-}
-
-SDL_Surface* make_cell_font()
-{
-    SDL_Surface* font = make_test_surface(630, 15, color_key);
-    for (int cell = 0; cell < 63; cell++) {
-        uint32_t rgb = cell_rgb(cell);
-        SDL_Rect r{Sint16(cell * 10), 0, 10, 15};
-        SDL_FillRect(font, &r, SDL_MapRGB(font->format, rgb >> 16, (rgb >> 8) & 0xFF, rgb & 0xFF));
-        put_pixel(font, cell * 10, 0, color_key);
-    }
-    SDL_SetColorKey(font, SDL_SRCCOLORKEY, color_key);
-    return font;
-}
-
-// Which cell a glyph drawn with its top-left at (x, y) came from: -1 for none, -2 for a stray colour.
-int cell_at(SDL_Surface* surface, int x, int y)
-{
-    uint32_t rgb = get_rgb(surface, x + 5, y + 7);
-    if (rgb == MAGENTA)
-        return -1;
-    int cell = int((rgb >> 8) & 0xFF) - 40;
-    return cell >= 0 && cell < 63 && cell_rgb(cell) == rgb ? cell : -2;
-}
-
 int cell_of(char c)
 {
     return c - 32;
 }
 
-class page_writer : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ASSERT_EQ(open_test_display(), 1);
-        shipped_font = mini_font;
-        mini_font = make_cell_font();
-        clear_layers();
-        page_text = {nullptr, 0, 0};
-    }
-    void TearDown() override
-    {
-        SDL_FreeSurface(mini_font);
-        mini_font = shipped_font;
-        page_text = {nullptr, 0, 0};
-        close_test_display();
-    }
-    void clear_layers()
-    {
-        SDL_FillRect(line_layer[0], nullptr, color_key);
-        SDL_FillRect(line_layer[1], nullptr, color_key);
-    }
-    void use_text(const std::string& text, uint32_t length)
-    {
-        bytes.assign(text.begin(), text.end());
-        page_text = {bytes.data(), length, 0};
-    }
-    void use_text(const std::string& text) { use_text(text, uint32_t(text.size())); }
-
-    // True when no pixel of either layer differs from the key.
-    bool layers_blank()
-    {
-        for (SDL_Surface* layer : line_layer)
-            for (int y = 0; y < 400; y++)
-                for (int x = 0; x < 600; x++)
-                    if (get_rgb(layer, x, y) != MAGENTA)
-                        return false;
-        return true;
-    }
-
-    SDL_Surface* shipped_font = nullptr;
-    std::vector<unsigned char> bytes;
-};
+using page_writer = page_text_fixture;
 
 TEST_F(page_writer, measures_lines_and_centres_on_the_widest)
 {

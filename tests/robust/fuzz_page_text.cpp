@@ -39,8 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         move_line_layer(0);
         move_line_layer(1);
         if (frame % COMPOSITE_EVERY == 0) {
-            composite_line_layer(line_layer[0], layer_motion[0].position >> 8, drop_offset);
-            composite_line_layer(line_layer[1], layer_motion[1].position >> 8, drop_offset);
+            composite_line_layer(line_layer[0], line_layer_x(0), drop_offset);
+            composite_line_layer(line_layer[1], line_layer_x(1), drop_offset);
         }
         // The read position always points into the text (or at 0 for an empty one).
         if (page_text.position < 0 || (size > 0 && uint32_t(page_text.position) >= size) ||
