@@ -2,8 +2,8 @@
 #include "effects/page_writer.h"
 
 #include "app/display.h"
+#include "effects/glyphs.h"
 
-#include <cctype>
 #include <climits>
 #include <cstdint>
 
@@ -15,8 +15,6 @@ int origin_y = 0;
 
 constexpr int GLYPH_WIDTH = 10;
 constexpr int GLYPH_HEIGHT = 15;
-constexpr int FONT_FIRST_CODE = 32;
-constexpr int FONT_CELLS = 63; // codes 32 to 94
 constexpr int LAYER_WIDTH = 600;
 constexpr int LAYER_HEIGHT = 400;
 
@@ -127,38 +125,9 @@ void render_page()
     }
 }
 
-// The font's cell for a character, or -1 for one it does not draw.
-static int glyph_cell(unsigned char ch)
-{
-    if (ch < FONT_FIRST_CODE)
-        return -1;
-    int c = toupper(ch);
-    switch (c) {
-    case 0xC5: // Å
-    case 0xE5: // å
-        c = 0x5B;
-        break;
-    case 0xC4: // Ä
-    case 0xE4: // ä
-        c = 0x5C;
-        break;
-    case 0xD6: // Ö
-    case 0xF6: // ö
-        c = 0x5D;
-        break;
-    case 0xA3: // £
-        c = 0x5E;
-        break;
-    }
-    // The cell offset is an 8-bit signed value: bytes from 0xA0 up land left of the strip,
-    // the rest past its right end; neither draws anything.
-    int cell = static_cast<int8_t>(static_cast<uint8_t>(c - FONT_FIRST_CODE));
-    return cell >= 0 && cell < FONT_CELLS ? cell : -1;
-}
-
 void draw_mini_glyph(SDL_Surface* target, int x, int y, unsigned char ch)
 {
-    int cell = glyph_cell(ch);
+    int cell = mini_glyph_cell(ch);
     if (cell < 0 || !target || !mini_font)
         return;
     // NOTE: SDL rectangles hold 16-bit positions; a glyph wholly off the target is dropped

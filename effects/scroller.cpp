@@ -2,6 +2,7 @@
 #include "effects/scroller.h"
 
 #include "app/display.h"
+#include "effects/glyphs.h"
 
 text_buffer scroll_text = {nullptr, 0, 0};
 
@@ -13,13 +14,10 @@ constexpr int SCROLL_SPEED = 8;  // pixels per frame
 constexpr int VISIBLE_WIDTH = 800;
 constexpr int SHIFT_WIDTH = VISIBLE_WIDTH + GLYPH_SIZE - SCROLL_SPEED; // 833: columns 833..840 are never shifted into
 
-constexpr int FIRST_CODE = 32;
-constexpr int CELL_COUNT = 70; // codes 32..101, space to 'e'
-
 constexpr unsigned char CR = 0x0D, LF = 0x0A, BLANK = 0x20;
 
 // Entry k is the cell of code 32 + k: row k / 14, column k % 14.
-const glyph_cell big_font_cells[CELL_COUNT] = {
+const glyph_cell big_font_cells[BIG_FONT_CELLS] = {
     {0, 0}, {0, 1}, {0, 2}, {0, 3}, {0, 4}, {0, 5}, {0, 6}, {0, 7}, {0, 8}, {0, 9}, {0, 10}, {0, 11}, {0, 12}, {0, 13},
     {1, 0}, {1, 1}, {1, 2}, {1, 3}, {1, 4}, {1, 5}, {1, 6}, {1, 7}, {1, 8}, {1, 9}, {1, 10}, {1, 11}, {1, 12}, {1, 13},
     {2, 0}, {2, 1}, {2, 2}, {2, 3}, {2, 4}, {2, 5}, {2, 6}, {2, 7}, {2, 8}, {2, 9}, {2, 10}, {2, 11}, {2, 12}, {2, 13},
@@ -27,34 +25,18 @@ const glyph_cell big_font_cells[CELL_COUNT] = {
     {4, 0}, {4, 1}, {4, 2}, {4, 3}, {4, 4}, {4, 5}, {4, 6}, {4, 7}, {4, 8}, {4, 9}, {4, 10}, {4, 11}, {4, 12}, {4, 13},
 };
 
-// Upper-cases a-z only (what toupper does in the default locale, whatever locale is set),
-// then folds the Nordic letters and the tilde onto the cells that carry their glyphs.
-static int big_font_code(unsigned char ch)
-{
-    int c = ch;
-    if (c >= 'a' && c <= 'z')
-        c -= 'a' - 'A';
-    switch (c) {
-    case 0xC5: case 0xE5: return 0x61; // Å å: the cell of 'a'
-    case 0xC4: case 0xE4: return 0x5F; // Ä ä: the cell of '_'
-    case 0xD6: case 0xF6: return 0x60; // Ö ö: the cell of the grave accent
-    case 0x7E: return 0x5D;             // '~': the cell of ']'
-    default: return c;
-    }
-}
-
 void draw_big_glyph(SDL_Surface* font, SDL_Surface* target, int x, int y, unsigned char ch)
 {
     // A control byte keeps its slot but leaves whatever the shift put there.
-    if (ch < FIRST_CODE)
+    if (ch < GLYPH_FIRST_CODE)
         return;
 
     SDL_Rect cell{Sint16(x), Sint16(y), Uint16(GLYPH_SIZE), Uint16(GLYPH_SIZE)};
     SDL_FillRect(target, &cell, color_key);
 
     // A code with no cell in the sheet ({ | } DEL and the high bytes) shows as a cleared slot.
-    int index = big_font_code(ch) - FIRST_CODE;
-    if (index < 0 || index >= CELL_COUNT)
+    int index = big_glyph_cell(ch);
+    if (index < 0)
         return;
 
     const glyph_cell& at = big_font_cells[index];

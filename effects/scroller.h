@@ -2,6 +2,7 @@
 #pragma once
 
 #include <SDL.h>
+#include "effects/glyphs.h"
 #include "effects/layout.h"
 
 // The scroll text, as load_texts hands it over.
@@ -13,7 +14,7 @@ extern int scroll_offset;  // pixels scrolled since the last character was place
 struct glyph_cell {
     int32_t row, column;
 };
-extern const glyph_cell big_font_cells[70];
+extern const glyph_cell big_font_cells[BIG_FONT_CELLS];
 
 void scroller_step();
 

@@ -22,13 +22,14 @@ endif()
 
 # make_texts resources/data  -- rewrites text1.txt and text2.txt
 add_executable(make_texts ${DATA_FONTS_ROOT}/tools/texts/make_texts.cpp)
+target_link_libraries(make_texts PRIVATE swayboard_glyphs)
 
 # font_review resources/data /tmp/review  -- writes /tmp/review-{sheet,pages,scroll}.png
 add_executable(font_review ${DATA_FONTS_ROOT}/tools/fonts/font_review.cpp)
-target_link_libraries(font_review PRIVATE data_bmp_writer PNG::PNG)
+target_link_libraries(font_review PRIVATE data_bmp_writer swayboard_glyphs PNG::PNG)
 
 add_executable(tools_fonts_texts_test ${DATA_FONTS_ROOT}/tests/tools/fonts/fonts_texts_test.cpp)
-target_link_libraries(tools_fonts_texts_test PRIVATE GTest::gtest_main)
+target_link_libraries(tools_fonts_texts_test PRIVATE swayboard_glyphs GTest::gtest_main)
 target_compile_definitions(tools_fonts_texts_test PRIVATE
   SWAYBOARD_SOURCE_DIR="${DATA_FONTS_ROOT}"
   MAKE_FONTS_PATH="${data_fonts_make_fonts}"

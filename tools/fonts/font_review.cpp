@@ -8,11 +8,11 @@
 // the text window shows it at rest) and OUT_PREFIX-scroll.png (the scroll text
 // in the big font, cut into screen-wide stretches on a dark band). For looking
 // at, not for the archive.
+#include "effects/glyphs.h"
 #include "tools/common/bmp_writer.h"
 
 #include <png.h>
 
-#include <cctype>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -94,26 +94,6 @@ static void blit_keyed(const rgb_image* src, int sx, int sy, int w, int h, rgb_i
         }
 }
 
-static int mini_cell(uint8_t ch)
-{
-    int c = std::toupper(ch);
-    if (c == 0xC5 || c == 0xE5) c = 0x5B;
-    if (c == 0xC4 || c == 0xE4) c = 0x5C;
-    if (c == 0xD6 || c == 0xF6) c = 0x5D;
-    if (c == 0xA3) c = 0x5E;
-    return c >= 32 && c <= 94 ? c - 32 : -1;
-}
-
-static int big_cell(uint8_t ch)
-{
-    int c = std::toupper(ch);
-    if (c == 0xC5 || c == 0xE5) c = 0x61;
-    if (c == 0xC4 || c == 0xE4) c = 0x5F;
-    if (c == 0xD6 || c == 0xF6) c = 0x60;
-    if (c == 0x7E) c = 0x5D;
-    return c >= 32 && c <= 101 ? c - 32 : -1;
-}
-
 // The text window at rest: the 25-pixel board with the keyed 50-pixel board over it.
 static void paint_window_checker(rgb_image* dst, int ox, int oy)
 {
@@ -149,7 +129,7 @@ static void draw_page(const rgb_image* font, const std::vector<uint8_t>& text, s
             pen_x = origin_x;
             pen_y += 15;
         } else if (b != '\r') {
-            const int cell = b >= 32 ? mini_cell(b) : -1;
+            const int cell = b >= 32 ? mini_glyph_cell(b) : -1;
             if (cell >= 0)
                 blit_keyed(font, cell * 10, 0, 10, 15, dst, ox + pen_x, oy + pen_y, 1);
             pen_x += 10;
@@ -200,7 +180,7 @@ int main(int argc, char** argv)
             for (int x = 0; x < per_band * 41; x++)
                 set_rgb(&scroll, x, band * 45 + y, 0x241440 + (y / 8) * 0x060306);
         for (int i = 0; i < per_band && band * per_band + i < int(slots.size()); i++) {
-            const int cell = big_cell(slots[size_t(band) * per_band + i]);
+            const int cell = big_glyph_cell(slots[size_t(band) * per_band + i]);
             if (cell >= 0)
                 blit_keyed(&big, (cell % 14) * 41, (cell / 14) * 41, 41, 41, &scroll, i * 41, band * 45, 1);
         }

@@ -6,6 +6,8 @@
 // (the bottom scroller). The wording below is UTF-8; the tool converts it,
 // centres the page lines, wraps the scroll text, and refuses to write anything
 // that a font could not draw or that breaks the layout the writers expect.
+#include "effects/glyphs.h"
+
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -213,15 +215,11 @@ static int to_latin1(const char* utf8, std::string* out)
     return 1;
 }
 
-// What the small font draws: codes 32 to 94 after upper-casing, the three
-// Nordic letters in both cases and the pound sign.
+// What the small font draws as itself: every byte with a cell but the four codes
+// whose cells hold the Nordic letters and the pound sign.
 static bool page_char_ok(unsigned char c)
 {
-    if (c >= 'a' && c <= 'z')
-        c = static_cast<unsigned char>(c - 'a' + 'A');
-    if (c >= 32 && c <= 94)
-        return c != '[' && c != '\\' && c != ']' && c != '^';   // these cells hold other letters
-    return c == 0xC5 || c == 0xE5 || c == 0xC4 || c == 0xE4 || c == 0xD6 || c == 0xF6 || c == 0xA3;
+    return mini_glyph_cell(c) >= 0 && c != '[' && c != '\\' && c != ']' && c != '^';
 }
 
 static bool scroll_char_ok(unsigned char c)

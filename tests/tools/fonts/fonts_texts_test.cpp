@@ -1,4 +1,6 @@
 // fonts_texts_test.cpp -- checks the committed font sheets and texts against the layouts the intro reads
+#include "effects/glyphs.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -80,34 +82,6 @@ std::vector<uint32_t> cell_pixels(const sheet& s, int x0, int y0, int w, int h)
         for (int x = x0; x < x0 + w; x++)
             out.push_back(pixel(s, x, y));
     return out;
-}
-
-// The font lookups of the two writers: letters drawn upper-case, Nordic
-// letters (and, in the small font, the pound sign) moved to spare cells.
-// Both give the cell index, or -1 for a byte without a cell.
-unsigned char fold_case(unsigned char c)
-{
-    return c >= 'a' && c <= 'z' ? static_cast<unsigned char>(c - 32) : c;
-}
-
-int mini_cell(unsigned char ch)
-{
-    int c = fold_case(ch);
-    if (c == 0xC5 || c == 0xE5) c = 0x5B;
-    if (c == 0xC4 || c == 0xE4) c = 0x5C;
-    if (c == 0xD6 || c == 0xF6) c = 0x5D;
-    if (c == 0xA3) c = 0x5E;
-    return c >= 32 && c <= 94 ? c - 32 : -1;
-}
-
-int big_cell(unsigned char ch)
-{
-    int c = fold_case(ch);
-    if (c == 0xC5 || c == 0xE5) c = 0x61;
-    if (c == 0xC4 || c == 0xE4) c = 0x5F;
-    if (c == 0xD6 || c == 0xF6) c = 0x60;
-    if (c == 0x7E) c = 0x5D;
-    return c >= 32 && c <= 101 ? c - 32 : -1;
 }
 
 bool mini_cell_empty(const sheet& s, int cell)
@@ -291,7 +265,7 @@ TEST(page_text, has_seven_pages_each_closed_by_a_line_end_and_the_mark)
             EXPECT_LE(line.size(), 37u) << line;
             for (unsigned char c : line) {
                 EXPECT_GE(c, 32) << "control byte in " << line;
-                EXPECT_GE(mini_cell(c), 0) << "byte " << int(c) << " has no cell, in " << line;
+                EXPECT_GE(mini_glyph_cell(c), 0) << "byte " << int(c) << " has no cell, in " << line;
                 EXPECT_TRUE(c < 0x5B || c > 0x5E) << "'" << c << "' would print as a Nordic letter, in " << line;
             }
         }
@@ -307,7 +281,7 @@ TEST(page_text, shows_every_nordic_letter_and_only_drawn_characters)
     std::set<int> cells;
     for (unsigned char c : text)
         if (c != '\r' && c != '\n' && c != 0xA4 && c != ' ')
-            cells.insert(mini_cell(c));
+            cells.insert(mini_glyph_cell(c));
     for (int cell : cells) {
         ASSERT_GE(cell, 0);
         EXPECT_FALSE(mini_cell_empty(font, cell)) << "code " << 32 + cell << " is used but has no glyph";
@@ -342,7 +316,7 @@ TEST(scroll_text, uses_only_characters_with_a_big_glyph)
     std::set<int> cells;
     for (unsigned char c : text)
         if (c != '\r' && c != '\n' && c != ' ')
-            cells.insert(big_cell(c));
+            cells.insert(big_glyph_cell(c));
     for (int cell : cells) {
         ASSERT_GE(cell, 0);
         EXPECT_FALSE(big_cell_empty(font, cell)) << "code " << 32 + cell << " is used but has no glyph";
