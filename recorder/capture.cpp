@@ -8,7 +8,7 @@
 #include "app/display.h"
 #include "app/frame_loop.h"
 #include "app/headless.h"
-#include "tools/common/png_writer.h"
+#include "recorder/surface_png.h"
 
 #include <SDL.h>
 #include <cerrno>

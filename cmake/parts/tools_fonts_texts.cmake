@@ -5,7 +5,7 @@ get_filename_component(DATA_FONTS_ROOT ${CMAKE_CURRENT_LIST_DIR}/../.. ABSOLUTE)
 set(SWAYBOARD_FONT_FACE /usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf
   CACHE FILEPATH "TrueType face that make_fonts draws the scroller font from")
 
-add_library(data_bmp_writer STATIC ${DATA_FONTS_ROOT}/tools/common/bmp_writer.cpp)
+add_library(data_bmp_writer STATIC ${DATA_FONTS_ROOT}/tools/common/bmp_file.cpp)
 target_include_directories(data_bmp_writer PUBLIC ${DATA_FONTS_ROOT})
 
 # make_fonts resources/data  -- rewrites minifontti.bmp and font.bmp

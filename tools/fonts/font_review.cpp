@@ -9,7 +9,7 @@
 // in the big font, cut into screen-wide stretches on a dark band). For looking
 // at, not for the archive.
 #include "effects/glyphs.h"
-#include "tools/common/bmp_writer.h"
+#include "tools/common/bmp_file.h"
 
 #include <png.h>
 

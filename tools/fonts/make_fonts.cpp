@@ -7,7 +7,7 @@
 // TrueType face with FreeType, thresholds it to hard edges and paints it with a
 // chrome gradient, a bevel and a dark outline. Both are deterministic: the same
 // tool and the same face file make the same bytes.
-#include "tools/common/bmp_writer.h"
+#include "tools/common/bmp_file.h"
 #include "tools/fonts/font_mini_glyphs.h"
 
 #include <ft2build.h>

@@ -1,4 +1,4 @@
-// png_writer.h -- writes a 32-bit surface as an 8-bit RGB PNG file
+// surface_png.h -- writes a 32-bit surface as an 8-bit RGB PNG file
 #pragma once
 
 #include <SDL.h>

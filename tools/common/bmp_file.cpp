@@ -1,5 +1,5 @@
-// bmp_writer.cpp -- encodes pictures as 24-bit bottom-up BMP files in the one layout the intro reads
-#include "tools/common/bmp_writer.h"
+// bmp_file.cpp -- encodes pictures as 24-bit bottom-up BMP files in the one layout the intro reads
+#include "tools/common/bmp_file.h"
 
 #include <cstdio>
 

@@ -1,5 +1,5 @@
-// png_writer.cpp -- writes a 32-bit surface as an 8-bit RGB PNG file (same surface, same bytes)
-#include "tools/common/png_writer.h"
+// surface_png.cpp -- writes a 32-bit surface as an 8-bit RGB PNG file (same surface, same bytes)
+#include "recorder/surface_png.h"
 
 #include <cstdio>
 #include <png.h>

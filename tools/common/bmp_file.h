@@ -1,4 +1,4 @@
-// bmp_writer.h -- encodes pictures as 24-bit bottom-up BMP files in the one layout the intro reads
+// bmp_file.h -- encodes pictures as 24-bit bottom-up BMP files in the one layout the intro reads
 #pragma once
 
 #include <cstdint>
