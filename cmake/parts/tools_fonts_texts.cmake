@@ -5,14 +5,12 @@ get_filename_component(DATA_FONTS_ROOT ${CMAKE_CURRENT_LIST_DIR}/../.. ABSOLUTE)
 set(SWAYBOARD_FONT_FACE /usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf
   CACHE FILEPATH "TrueType face that make_fonts draws the scroller font from")
 
-add_library(data_bmp_writer STATIC ${DATA_FONTS_ROOT}/tools/common/bmp_file.cpp)
-target_include_directories(data_bmp_writer PUBLIC ${DATA_FONTS_ROOT})
 
 # make_fonts resources/data  -- rewrites minifontti.bmp and font.bmp
 find_package(Freetype)
 if(FREETYPE_FOUND)
   add_executable(make_fonts ${DATA_FONTS_ROOT}/tools/fonts/make_fonts.cpp ${DATA_FONTS_ROOT}/tools/fonts/font_mini_glyphs.cpp)
-  target_link_libraries(make_fonts PRIVATE data_bmp_writer Freetype::Freetype)
+  target_link_libraries(make_fonts PRIVATE tools_common Freetype::Freetype)
   target_compile_definitions(make_fonts PRIVATE SWAYBOARD_DEFAULT_TTF="${SWAYBOARD_FONT_FACE}")
   set(data_fonts_make_fonts "$<TARGET_FILE:make_fonts>")
 else()
@@ -26,7 +24,7 @@ target_link_libraries(make_texts PRIVATE swayboard_glyphs)
 
 # font_review resources/data /tmp/review  -- writes /tmp/review-{sheet,pages,scroll}.png
 add_executable(font_review ${DATA_FONTS_ROOT}/tools/fonts/font_review.cpp)
-target_link_libraries(font_review PRIVATE data_bmp_writer swayboard_glyphs PNG::PNG)
+target_link_libraries(font_review PRIVATE tools_common swayboard_glyphs PNG::PNG)
 
 add_executable(tools_fonts_texts_test ${DATA_FONTS_ROOT}/tests/tools/fonts/fonts_texts_test.cpp)
 target_link_libraries(tools_fonts_texts_test PRIVATE swayboard_glyphs GTest::gtest_main)

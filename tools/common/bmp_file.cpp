@@ -1,37 +1,9 @@
-// bmp_file.cpp -- encodes pictures as 24-bit bottom-up BMP files in the one layout the intro reads
+// bmp_file.cpp -- 24-bit bottom-up BMP files in the one layout the intro reads, to and from pictures
 #include "tools/common/bmp_file.h"
 
-#include <cstdio>
+#include "tools/common/file_bytes.h"
 
-rgb_image make_rgb_image(int width, int height, uint8_t r, uint8_t g, uint8_t b)
-{
-    rgb_image image{width, height, {}};
-    image.rgb.resize(static_cast<size_t>(width) * height * 3);
-    for (size_t i = 0; i < image.rgb.size(); i += 3) {
-        image.rgb[i] = r;
-        image.rgb[i + 1] = g;
-        image.rgb[i + 2] = b;
-    }
-    return image;
-}
-
-void set_rgb(rgb_image* image, int x, int y, uint32_t rgb)
-{
-    if (x < 0 || y < 0 || x >= image->width || y >= image->height)
-        return;
-    uint8_t* p = &image->rgb[(static_cast<size_t>(y) * image->width + x) * 3];
-    p[0] = static_cast<uint8_t>(rgb >> 16);
-    p[1] = static_cast<uint8_t>(rgb >> 8);
-    p[2] = static_cast<uint8_t>(rgb);
-}
-
-uint32_t rgb_at(const rgb_image* image, int x, int y)
-{
-    if (x < 0 || y < 0 || x >= image->width || y >= image->height)
-        return 0;
-    const uint8_t* p = &image->rgb[(static_cast<size_t>(y) * image->width + x) * 3];
-    return (uint32_t{p[0]} << 16) | (uint32_t{p[1]} << 8) | p[2];
-}
+#include <cstddef>
 
 int bmp_stride(int width)
 {
@@ -44,7 +16,7 @@ static void put_le(std::vector<uint8_t>* out, size_t at, uint32_t value, int byt
         (*out)[at + i] = static_cast<uint8_t>(value >> (8 * i));
 }
 
-std::vector<uint8_t> encode_bmp(const rgb_image* image, uint8_t pad_byte)
+std::vector<uint8_t> encode_bmp(const picture* image, uint8_t pad_byte)
 {
     const int w = image->width;
     const int h = image->height;
@@ -80,13 +52,38 @@ std::vector<uint8_t> encode_bmp(const rgb_image* image, uint8_t pad_byte)
     return out;
 }
 
-int write_bmp(const char* path, const rgb_image* image, uint8_t pad_byte)
+int write_bmp(const char* path, const picture* image, uint8_t pad_byte)
 {
-    const std::vector<uint8_t> bytes = encode_bmp(image, pad_byte);
-    FILE* file = std::fopen(path, "wb");
-    if (!file)
+    return write_bytes(path, encode_bmp(image, pad_byte));
+}
+
+static uint32_t get_le(const std::vector<uint8_t>& bytes, size_t at, int size)
+{
+    uint32_t value = 0;
+    for (int i = 0; i < size; i++)
+        value |= uint32_t(bytes[at + size_t(i)]) << (8 * i);
+    return value;
+}
+
+int read_bmp(const char* path, picture* out)
+{
+    std::vector<uint8_t> bytes;
+    if (!read_bytes(path, &bytes) || bytes.size() < 54 || bytes[0] != 'B' || bytes[1] != 'M' || get_le(bytes, 28, 2) != 24)
         return 0;
-    const size_t written = std::fwrite(bytes.data(), 1, bytes.size(), file);
-    const int closed = std::fclose(file) == 0;
-    return written == bytes.size() && closed ? 1 : 0;
+    int width = int(get_le(bytes, 18, 4));
+    int height = int(get_le(bytes, 22, 4));
+    if (width <= 0 || height <= 0 || width > 8192 || height > 8192)
+        return 0;
+    const int stride = bmp_stride(width);
+    if (bytes.size() < 54 + size_t(stride) * size_t(height))
+        return 0;
+    *out = make_picture(width, height, 0);
+    for (int row = 0; row < height; row++) {
+        size_t at = 54 + size_t(stride) * size_t(height - 1 - row);
+        for (int x = 0; x < width; x++) {
+            const uint8_t* p = &bytes[at + 3 * size_t(x)];
+            set_pixel(out, x, row, make_rgb(p[2], p[1], p[0]));
+        }
+    }
+    return 1;
 }

@@ -1,8 +1,7 @@
-// picture.cpp -- RGB pictures for the image generator: pixels, mixing, BMP and PNG files
+// picture.cpp -- RGB pictures for the data tools: pixels, colour arithmetic, copying and scaling
 #include "tools/common/picture.h"
 
-#include <png.h>
-#include <cstdio>
+#include <cmath>
 
 picture make_picture(int width, int height, uint32_t fill)
 {
@@ -72,6 +71,16 @@ uint32_t mix_rgb(uint32_t from, uint32_t to, int t, int scale)
     return make_rgb(out[0], out[1], out[2]);
 }
 
+uint32_t mix_rgb(uint32_t from, uint32_t to, double t)
+{
+    auto mixed = [&](int shift) {
+        const double a = channel(from, shift);
+        const double b = channel(to, shift);
+        return int(std::lround(a + (b - a) * t));
+    };
+    return make_rgb(mixed(16), mixed(8), mixed(0));
+}
+
 uint32_t scale_rgb(uint32_t colour, int num, int den)
 {
     return make_rgb(rounded_div(channel(colour, 16) * num, den),
@@ -131,105 +140,6 @@ picture halve(const picture* source)
         }
     }
     return image;
-}
-
-int row_stride(int width)
-{
-    return (3 * width + 3) & ~3;
-}
-
-static void put_le(std::vector<uint8_t>* bytes, size_t at, uint32_t value, int size)
-{
-    for (int i = 0; i < size; i++)
-        (*bytes)[at + size_t(i)] = uint8_t(value >> (8 * i));
-}
-
-std::vector<uint8_t> bmp_bytes(const picture* image)
-{
-    const int stride = row_stride(image->width);
-    const size_t total = 54 + size_t(stride) * size_t(image->height) + 2;
-    std::vector<uint8_t> bytes(total, 0);
-    bytes[0] = 'B';
-    bytes[1] = 'M';
-    put_le(&bytes, 2, uint32_t(total), 4);
-    put_le(&bytes, 10, 54, 4);
-    put_le(&bytes, 14, 40, 4);
-    put_le(&bytes, 18, uint32_t(image->width), 4);
-    put_le(&bytes, 22, uint32_t(image->height), 4);
-    put_le(&bytes, 26, 1, 2);
-    put_le(&bytes, 28, 24, 2);
-    put_le(&bytes, 38, 2834, 4);
-    put_le(&bytes, 42, 2834, 4);
-    // Compression, image size and both colour counts stay 0.
-    for (int row = 0; row < image->height; row++) {
-        size_t at = 54 + size_t(stride) * size_t(image->height - 1 - row);
-        for (int x = 0; x < image->width; x++) {
-            uint32_t colour = pixel_at(image, x, row);
-            bytes[at + 3 * size_t(x)] = uint8_t(colour);
-            bytes[at + 3 * size_t(x) + 1] = uint8_t(colour >> 8);
-            bytes[at + 3 * size_t(x) + 2] = uint8_t(colour >> 16);
-        }
-    }
-    return bytes;
-}
-
-static uint32_t get_le(const std::vector<uint8_t>& bytes, size_t at, int size)
-{
-    uint32_t value = 0;
-    for (int i = 0; i < size; i++)
-        value |= uint32_t(bytes[at + size_t(i)]) << (8 * i);
-    return value;
-}
-
-int read_bmp(const char* path, picture* out)
-{
-    FILE* file = std::fopen(path, "rb");
-    if (!file)
-        return 0;
-    std::vector<uint8_t> bytes;
-    uint8_t chunk[65536];
-    size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
-        bytes.insert(bytes.end(), chunk, chunk + got);
-    std::fclose(file);
-    if (bytes.size() < 54 || bytes[0] != 'B' || bytes[1] != 'M' || get_le(bytes, 28, 2) != 24)
-        return 0;
-    int width = int(get_le(bytes, 18, 4));
-    int height = int(get_le(bytes, 22, 4));
-    if (width <= 0 || height <= 0 || width > 8192 || height > 8192)
-        return 0;
-    const int stride = row_stride(width);
-    if (bytes.size() < 54 + size_t(stride) * size_t(height))
-        return 0;
-    *out = make_picture(width, height, 0);
-    for (int row = 0; row < height; row++) {
-        size_t at = 54 + size_t(stride) * size_t(height - 1 - row);
-        for (int x = 0; x < width; x++) {
-            const uint8_t* p = &bytes[at + 3 * size_t(x)];
-            set_pixel(out, x, row, make_rgb(p[2], p[1], p[0]));
-        }
-    }
-    return 1;
-}
-
-int write_bytes(const char* path, const std::vector<uint8_t>& bytes)
-{
-    FILE* file = std::fopen(path, "wb");
-    if (!file)
-        return 0;
-    size_t written = std::fwrite(bytes.data(), 1, bytes.size(), file);
-    int closed = std::fclose(file) == 0;
-    return written == bytes.size() && closed;
-}
-
-int write_png(const char* path, const picture* image)
-{
-    png_image png{};
-    png.version = PNG_IMAGE_VERSION;
-    png.width = png_uint_32(image->width);
-    png.height = png_uint_32(image->height);
-    png.format = PNG_FORMAT_RGB;
-    return png_image_write_to_file(&png, path, 0, image->rgb.data(), 0, nullptr) != 0;
 }
 
 uint32_t next_noise(uint32_t* state)

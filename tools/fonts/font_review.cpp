@@ -10,103 +10,42 @@
 // at, not for the archive.
 #include "effects/glyphs.h"
 #include "tools/common/bmp_file.h"
-
-#include <png.h>
+#include "tools/common/file_bytes.h"
+#include "tools/common/png_file.h"
 
 #include <cstdio>
 #include <string>
 #include <vector>
 
-static std::vector<uint8_t> read_file(const std::string& path)
-{
-    std::vector<uint8_t> bytes;
-    FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file)
-        return bytes;
-    uint8_t buffer[65536];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-        bytes.insert(bytes.end(), buffer, buffer + n);
-    std::fclose(file);
-    return bytes;
-}
-
-static uint32_t le32(const std::vector<uint8_t>& b, size_t at)
-{
-    return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 | uint32_t(b[at + 3]) << 24;
-}
-
-// Decodes a 24-bit bottom-up BMP as the intro does; 1 on success.
-static int read_bmp(const std::string& path, rgb_image* out)
-{
-    const std::vector<uint8_t> b = read_file(path);
-    if (b.size() < 54)
-        return 0;
-    const int w = int(le32(b, 18)), h = int(le32(b, 22));
-    const int stride = bmp_stride(w);
-    if (w <= 0 || h <= 0 || b.size() < 54 + size_t(stride) * h)
-        return 0;
-    *out = make_rgb_image(w, h, 0, 0, 0);
-    for (int k = 0; k < h; k++)
-        for (int x = 0; x < w; x++) {
-            const uint8_t* p = &b[54 + size_t(k) * stride + 3 * x];
-            set_rgb(out, x, h - 1 - k, uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0]);
-        }
-    return 1;
-}
-
-static int write_png(const std::string& path, const rgb_image* image)
-{
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file)
-        return 0;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    if (!png || !info || setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        std::fclose(file);
-        return 0;
-    }
-    png_init_io(png, file);
-    png_set_IHDR(png, info, image->width, image->height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    for (int y = 0; y < image->height; y++)
-        png_write_row(png, &image->rgb[size_t(y) * image->width * 3]);
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return std::fclose(file) == 0;
-}
-
 // Copies the rectangle (sx, sy, w, h) of src to (dx, dy) of dst, magenta transparent, enlarged by scale.
-static void blit_keyed(const rgb_image* src, int sx, int sy, int w, int h, rgb_image* dst, int dx, int dy, int scale)
+static void blit_keyed(const picture* src, int sx, int sy, int w, int h, picture* dst, int dx, int dy, int scale)
 {
     for (int y = 0; y < h; y++)
         for (int x = 0; x < w; x++) {
             if (sx + x < 0 || sy + y < 0 || sx + x >= src->width || sy + y >= src->height)
                 continue;
-            const uint32_t c = rgb_at(src, sx + x, sy + y);
-            if (c == 0xFF00FF)
+            const uint32_t c = pixel_at(src, sx + x, sy + y);
+            if (c == MAGENTA)
                 continue;
             for (int j = 0; j < scale; j++)
                 for (int i = 0; i < scale; i++)
-                    set_rgb(dst, dx + x * scale + i, dy + y * scale + j, c);
+                    set_pixel(dst, dx + x * scale + i, dy + y * scale + j, c);
         }
 }
 
 // The text window at rest: the 25-pixel board with the keyed 50-pixel board over it.
-static void paint_window_checker(rgb_image* dst, int ox, int oy)
+static void paint_window_checker(picture* dst, int ox, int oy)
 {
     for (int y = 0; y < 400; y++)
         for (int x = 0; x < 600; x++) {
             uint32_t c = ((x / 25 + y / 25) & 1) ? 0xCDB3FB : 0xC0A8F2;
             if ((x / 50 + y / 50) & 1)
                 c = 0xDFCDF7;
-            set_rgb(dst, ox + x, oy + y, c);
+            set_pixel(dst, ox + x, oy + y, c);
         }
 }
 
-static void draw_page(const rgb_image* font, const std::vector<uint8_t>& text, size_t* at, rgb_image* dst, int ox, int oy)
+static void draw_page(const picture* font, const std::vector<uint8_t>& text, size_t* at, picture* dst, int ox, int oy)
 {
     int lines = 1, widest = 0, width = 0;
     for (size_t i = *at; i < text.size() && text[i] != 0xA4 && text[i] != 0; i++) {
@@ -144,22 +83,22 @@ int main(int argc, char** argv)
         return 2;
     }
     const std::string dir = argv[1], prefix = argv[2];
-    rgb_image mini, big;
-    if (!read_bmp(dir + "/minifontti.bmp", &mini) || !read_bmp(dir + "/font.bmp", &big)) {
+    picture mini, big;
+    if (!read_bmp((dir + "/minifontti.bmp").c_str(), &mini) || !read_bmp((dir + "/font.bmp").c_str(), &big)) {
         std::fprintf(stderr, "font_review: cannot read the font sheets in %s\n", dir.c_str());
         return 1;
     }
-    const std::vector<uint8_t> page_text = read_file(dir + "/text1.txt");
-    const std::vector<uint8_t> scroll_text = read_file(dir + "/text2.txt");
+    const std::vector<uint8_t> page_text = file_bytes((dir + "/text1.txt").c_str());
+    const std::vector<uint8_t> scroll_text = file_bytes((dir + "/text2.txt").c_str());
 
     // Sheets: the small font at 4x in three rows of 21 cells, the big one at 2x.
-    rgb_image sheet = make_rgb_image(1180, 3 * 68 + 30 + 5 * 41 * 2 + 20, 0x60, 0x60, 0x68);
+    picture sheet = make_picture(1180, 3 * 68 + 30 + 5 * 41 * 2 + 20, 0x606068);
     for (int k = 0; k < 63; k++)
         blit_keyed(&mini, k * 10, 0, 10, 15, &sheet, 10 + (k % 21) * 52, 10 + (k / 21) * 68, 4);
     blit_keyed(&big, 0, 0, 574, 205, &sheet, 10, 3 * 68 + 30, 2);
 
     // Pages: two columns of 600x400 windows.
-    rgb_image pages = make_rgb_image(2 * 600 + 30, 4 * 400 + 50, 0x30, 0x30, 0x30);
+    picture pages = make_picture(2 * 600 + 30, 4 * 400 + 50, 0x303030);
     size_t at = 0;
     for (int page = 0; page < 7 && at < page_text.size(); page++) {
         const int ox = 10 + (page % 2) * 610, oy = 10 + (page / 2) * 410;
@@ -174,11 +113,11 @@ int main(int argc, char** argv)
             slots.push_back(b == '\n' ? ' ' : b);
     const int per_band = 20, bands = int((slots.size() + per_band - 1) / per_band);
     const int shown = bands < 1 ? 1 : (bands < 8 ? bands : 8);
-    rgb_image scroll = make_rgb_image(per_band * 41, shown * 45, 0x10, 0x08, 0x20);
+    picture scroll = make_picture(per_band * 41, shown * 45, 0x100820);
     for (int band = 0; band < shown; band++) {
         for (int y = 0; y < 41; y++)
             for (int x = 0; x < per_band * 41; x++)
-                set_rgb(&scroll, x, band * 45 + y, 0x241440 + (y / 8) * 0x060306);
+                set_pixel(&scroll, x, band * 45 + y, 0x241440 + (y / 8) * 0x060306);
         for (int i = 0; i < per_band && band * per_band + i < int(slots.size()); i++) {
             const int cell = big_glyph_cell(slots[size_t(band) * per_band + i]);
             if (cell >= 0)
@@ -186,8 +125,8 @@ int main(int argc, char** argv)
         }
     }
 
-    if (!write_png(prefix + "-sheet.png", &sheet) || !write_png(prefix + "-pages.png", &pages) ||
-        !write_png(prefix + "-scroll.png", &scroll)) {
+    if (!write_png((prefix + "-sheet.png").c_str(), &sheet) || !write_png((prefix + "-pages.png").c_str(), &pages) ||
+        !write_png((prefix + "-scroll.png").c_str(), &scroll)) {
         std::fprintf(stderr, "font_review: cannot write %s-*.png\n", prefix.c_str());
         return 1;
     }

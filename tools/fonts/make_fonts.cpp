@@ -24,27 +24,10 @@
 #define SWAYBOARD_DEFAULT_TTF "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf"
 #endif
 
-constexpr uint32_t MAGENTA = 0xFF00FF;
 constexpr uint32_t COPY_KEY_RGB = 0x010101;   // the scroller's copy key: never a glyph pixel
 
 // ---------------------------------------------------------------------------
 // Colour helpers
-
-static uint32_t pack_rgb(int r, int g, int b)
-{
-    auto clamp = [](int v) { return v < 0 ? 0 : (v > 255 ? 255 : v); };
-    return (uint32_t(clamp(r)) << 16) | (uint32_t(clamp(g)) << 8) | uint32_t(clamp(b));
-}
-
-static uint32_t mix_rgb(uint32_t a, uint32_t b, double t)
-{
-    auto channel = [&](int shift) {
-        const double ca = (a >> shift) & 0xFF;
-        const double cb = (b >> shift) & 0xFF;
-        return int(std::lround(ca + (cb - ca) * t));
-    };
-    return pack_rgb(channel(16), channel(8), channel(0));
-}
 
 // Colour at position t (0..1) of a gradient given as stops {t, colour}.
 struct gradient_stop {
@@ -91,7 +74,7 @@ static int mini_shape_ok(const char* const* shape)
     return 1;
 }
 
-static int draw_mini_font(rgb_image* sheet)
+static int draw_mini_font(picture* sheet)
 {
     for (int index = 0; index < MINI_GLYPH_COUNT; index++) {
         const char* const* shape = mini_glyph_shape(index);
@@ -134,7 +117,7 @@ static int draw_mini_font(rgb_image* sheet)
                 } else if (kind[y][x] == 3) {
                     colour = MINI_SHADOW;
                 }
-                set_rgb(sheet, cell_x + x, y, colour);
+                set_pixel(sheet, cell_x + x, y, colour);
             }
     }
     return 1;
@@ -293,7 +276,7 @@ static uint32_t big_fill_colour(int y)
     return gradient_at(BIG_EARTH, std::size(BIG_EARTH), double(y - BIG_HORIZON) / (BIG_INK_MAX - BIG_HORIZON));
 }
 
-static int paint_big_cell(rgb_image* sheet, int cell_x, int cell_y, uint8_t ink[BIG_CELL][BIG_CELL])
+static int paint_big_cell(picture* sheet, int cell_x, int cell_y, uint8_t ink[BIG_CELL][BIG_CELL])
 {
     auto is_ink = [&](int x, int y) {
         return x >= 0 && y >= 0 && x < BIG_CELL && y < BIG_CELL && ink[y][x];
@@ -337,12 +320,12 @@ static int paint_big_cell(rgb_image* sheet, int cell_x, int cell_y, uint8_t ink[
             // Magenta would punch a hole; (1, 1, 1) would be left behind by the scroll buffers' copy.
             if (drawn && (colour == MAGENTA || colour == COPY_KEY_RGB))
                 return 0;
-            set_rgb(sheet, cell_x + x, cell_y + y, colour);
+            set_pixel(sheet, cell_x + x, cell_y + y, colour);
         }
     return 1;
 }
 
-static int draw_big_font(rgb_image* sheet, const char* ttf_path)
+static int draw_big_font(picture* sheet, const char* ttf_path)
 {
     FT_Library library;
     if (FT_Init_FreeType(&library) != 0) {
@@ -395,10 +378,10 @@ int main(int argc, char** argv)
         return 2;
     }
 
-    rgb_image mini = make_rgb_image(MINI_GLYPH_COUNT * MINI_CELL_W, MINI_CELL_H, 0xFF, 0x00, 0xFF);
+    picture mini = make_picture(MINI_GLYPH_COUNT * MINI_CELL_W, MINI_CELL_H, MAGENTA);
     if (!draw_mini_font(&mini))
         return 1;
-    rgb_image big = make_rgb_image(BIG_SHEET_W, BIG_SHEET_H, 0xFF, 0x00, 0xFF);
+    picture big = make_picture(BIG_SHEET_W, BIG_SHEET_H, MAGENTA);
     if (!draw_big_font(&big, ttf_path))
         return 1;
 

@@ -10,7 +10,9 @@
 // when OUT_DIR already holds font.bmp and minifontti.bmp).
 #include "effects/layout.h"
 #include "effects/sprite.h"
+#include "tools/common/bmp_file.h"
 #include "tools/common/picture.h"
+#include "tools/common/png_file.h"
 #include "tools/images/image_logo.h"
 #include "tools/images/image_sprite.h"
 
@@ -399,7 +401,7 @@ static picture make_contact_sheet(const picture* mock, const picture* background
 static int write_bmp_file(const std::string& dir, const char* name, const picture* image)
 {
     std::string path = dir + "/" + name;
-    if (!write_bytes(path.c_str(), bmp_bytes(image))) {
+    if (!write_bmp(path.c_str(), image, 0)) {
         std::fprintf(stderr, "make_images: cannot write %s\n", path.c_str());
         return 0;
     }
