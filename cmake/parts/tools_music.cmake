@@ -8,7 +8,7 @@ add_library(music_xm_tools STATIC
   ${MUSIC_TOOLS_ROOT}/tools/music/xm_synth.cpp
   ${MUSIC_TOOLS_ROOT}/tools/music/xm_playback.cpp)
 target_include_directories(music_xm_tools PUBLIC ${MUSIC_TOOLS_ROOT})
-target_link_libraries(music_xm_tools PUBLIC PkgConfig::OPENMPT)
+target_link_libraries(music_xm_tools PUBLIC PkgConfig::OPENMPT swayboard_xm)
 # The same composer must write the same bytes on any machine: no fused multiply-adds.
 target_compile_options(music_xm_tools PRIVATE -ffp-contract=off)
 

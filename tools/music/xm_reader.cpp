@@ -46,43 +46,6 @@ static uint64_t pattern_offset(const uint8_t* data, size_t size, int index, cons
     }
 }
 
-size_t xm_extent(const uint8_t* data, size_t size)
-{
-    xm_header h;
-    if (!xm_read_header(data, size, &h) || h.header_size < 20) return 0;
-
-    uint64_t at = 60 + uint64_t(h.header_size);
-    for (int i = 0; i < h.patterns; i++) {
-        if (!fits(at, 9, size)) return 0;
-        uint64_t length = get32(data + at);
-        if (length < 9) return 0;
-        at += length + get16(data + at + 7);
-        if (!fits(at, 0, size)) return 0;
-    }
-    for (int i = 0; i < h.instruments; i++) {
-        if (!fits(at, 29, size)) return 0;
-        uint64_t length = get32(data + at);
-        uint32_t samples = get16(data + at + 27);
-        if (length < 29 || !fits(at, length, size)) return 0;
-        if (samples == 0) {
-            at += length;
-            continue;
-        }
-        if (length < 33) return 0;
-        uint64_t sample_header_size = get32(data + at + 29);
-        at += length;
-        uint64_t sample_bytes = 0;
-        for (uint32_t s = 0; s < samples; s++) {
-            if (sample_header_size < 4 || !fits(at, sample_header_size, size)) return 0;
-            sample_bytes += get32(data + at);
-            at += sample_header_size;
-        }
-        at += sample_bytes;
-        if (!fits(at, 0, size)) return 0;
-    }
-    return size_t(at);
-}
-
 int xm_read_pattern(const uint8_t* data, size_t size, int index, std::vector<xm_cell>& cells)
 {
     xm_header h;

@@ -1,4 +1,4 @@
-// xm_reader.h -- reads an XM module's header and walks its chunks to find where it ends
+// xm_reader.h -- reads an XM module's header and unpacks its patterns (resources/xm_extent finds where it ends)
 #pragma once
 
 #include <cstddef>
@@ -20,10 +20,6 @@ struct xm_header {
 
 // Fills header from the module's first 336 bytes; 0 when size is too small for them.
 int xm_read_header(const uint8_t* data, size_t size, xm_header* header);
-
-// Walks the pattern, instrument and sample headers and returns the offset just past the
-// last sample's data, or 0 when a header or a chunk would reach beyond size.
-size_t xm_extent(const uint8_t* data, size_t size);
 
 // Unpacks pattern index (counted in file order) into cells, row by row, channels wide;
 // returns the row count, or 0 when the pattern is missing or its packed data is malformed.

@@ -10,6 +10,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "resources/xm_extent.h"
 #include "tools/music/xm_reader.h"
 #include "tools/music/xm_playback.h"
 #include "tools/music/xm_synth.h"
