@@ -2,6 +2,11 @@
 //
 // Built once per catalogued file (ROBUST_MISSING names it): the working directory then
 // decides what the store finds. Each stand-in is run as a whole show in a child process.
+#include "app/display.h"
+#include "app/startup.h"
+#include "effects/page_cycle.h"
+#include "effects/page_writer.h"
+#include "effects/scroller.h"
 #include "tests/robust/fault_harness.h"
 #include "tests/test_support.h"
 
@@ -178,3 +183,63 @@ TEST(missing_file, a_module_cut_short_on_disk_is_never_read_past_its_end)
     run_stand_ins(true);
 }
 #endif
+
+// The loaders on their own, in this process, with no stand-in on disk: an empty working directory.
+struct in_empty_dir {
+    fs::path old_dir = fs::current_path();
+    std::string dir = make_scratch_dir(("loaders-without-" + std::string(ROBUST_MISSING)).c_str());
+    in_empty_dir() { fs::current_path(dir); }
+    ~in_empty_dir()
+    {
+        fs::current_path(old_dir);
+        fs::remove_all(dir);
+    }
+};
+
+TEST(missing_file, load_images_stops_at_a_missing_bitmap_and_keeps_what_came_before)
+{
+    static const char* const LOAD_ORDER[] = {"ruudut_alpha.bmp", "ruudut_layer.bmp", "tausta.bmp",
+                                             "minifontti.bmp",   "font.bmp",         "bub.bmp"};
+    SDL_Surface** loaded[] = {&checker_overlay, &checker_layer, &background, &mini_font, &big_font, &sprite_sheet};
+    int missing_at = -1;
+    for (int i = 0; i < 6; i++)
+        if (std::string(ROBUST_MISSING) == LOAD_ORDER[i])
+            missing_at = i;
+
+    fault_reset();
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0);
+    {
+        in_empty_dir empty;
+        EXPECT_EQ(load_images(), missing_at < 0 ? 1 : 0);
+        for (int i = 0; i < 6; i++)
+            EXPECT_EQ(*loaded[i] != nullptr, missing_at < 0 || i < missing_at) << LOAD_ORDER[i];
+    }
+    free_surfaces();
+    SDL_Quit();
+}
+
+TEST(missing_file, load_texts_looks_up_both_texts_and_a_stand_in_on_disk_serves_a_missing_one)
+{
+    const std::string name = ROBUST_MISSING;
+    const bool page_missing = name == "text1.txt", scroll_missing = name == "text2.txt";
+    fault_reset();
+    in_empty_dir empty;
+    page_timer = 0;
+    EXPECT_EQ(load_texts(), page_missing || scroll_missing ? 0 : 1);
+    EXPECT_EQ(page_text.data == nullptr, page_missing);
+    EXPECT_EQ(scroll_text.data == nullptr, scroll_missing);
+    if (!page_missing && !scroll_missing)
+        return;
+    EXPECT_EQ(page_timer, 0) << "the page cycle is left untouched";
+
+    {
+        std::ofstream out(name, std::ios::binary);
+        out << "FROM DISK\r\n\xa4";
+    }
+    EXPECT_EQ(load_texts(), 1);
+    const text_buffer& served = page_missing ? page_text : scroll_text;
+    ASSERT_NE(served.data, nullptr);
+    EXPECT_EQ(served.length, 12u);
+    EXPECT_EQ(page_timer, 1);
+}

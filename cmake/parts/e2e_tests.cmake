@@ -1,17 +1,4 @@
-# spine_tests.cmake -- tests that need an archive lacking a file, and the end-to-end tests of the intro
-
-function(swayboard_missing_file_test name source missing)
-  set(files ${SWAYBOARD_ARCHIVE_FILES})
-  list(REMOVE_ITEM files ${missing})
-  swayboard_add_archive(${name}_archive ${files})
-  add_executable(${name} ${source})
-  target_link_libraries(${name} PRIVATE swayboard_test_support swayboard_core ${name}_archive swayboard_os
-    swayboard_audio GTest::gtest_main)
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT "SDL_VIDEODRIVER=dummy")
-endfunction()
-
-swayboard_missing_file_test(missing_background_test tests/missing/without_background_test.cpp tausta.bmp)
-swayboard_missing_file_test(missing_page_text_test tests/missing/without_page_text_test.cpp text1.txt)
+# e2e_tests.cmake -- the end-to-end tests: the intro in a virtual X server (window, input, sound), and the capture program run as a user would
 
 # End to end: the intro itself in a virtual X server, driven by xdotool.
 find_program(XVFB_RUN xvfb-run)
@@ -38,6 +25,18 @@ if(XVFB_RUN AND XDOTOOL AND OPENBOX AND X11_FOUND AND X11_Xfixes_FOUND)
   add_dependencies(window_e2e_test swayboard swayboard-capture)
 else()
   message(WARNING "xvfb-run, xdotool, openbox or the X11 and Xfixes headers are missing: no end-to-end tests")
+endif()
+
+# The sound: a disk audio device, and no device at all.
+if(XVFB_RUN AND XDOTOOL)
+  add_test(NAME audio_e2e
+    COMMAND ${XVFB_RUN} -a -s "-screen 0 1024x768x24"
+      sh ${CMAKE_SOURCE_DIR}/tests/e2e/audio_e2e.sh $<TARGET_FILE:swayboard>
+      ${CMAKE_SOURCE_DIR}/resources/data/ormivaara.xm)
+  set_tests_properties(audio_e2e PROPERTIES TIMEOUT 120 LABELS "e2e" SKIP_RETURN_CODE 77
+    ENVIRONMENT "${SWAYBOARD_E2E_ENV}")
+else()
+  message(WARNING "xvfb-run or xdotool is missing: no end-to-end test of the sound")
 endif()
 
 # The headless capture tool, run as a user would.
