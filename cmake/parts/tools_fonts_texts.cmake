@@ -26,8 +26,10 @@ target_link_libraries(make_texts PRIVATE swayboard_glyphs)
 add_executable(font_review ${DATA_FONTS_ROOT}/tools/fonts/font_review.cpp)
 target_link_libraries(font_review PRIVATE tools_common swayboard_glyphs PNG::PNG)
 
-add_executable(tools_fonts_texts_test ${DATA_FONTS_ROOT}/tests/tools/fonts/fonts_texts_test.cpp)
-target_link_libraries(tools_fonts_texts_test PRIVATE swayboard_glyphs GTest::gtest_main)
+add_executable(tools_fonts_texts_test ${DATA_FONTS_ROOT}/tests/tools/fonts/fonts_texts_test.cpp
+  ${CMAKE_SOURCE_DIR}/tests/tools/data_file.cpp)
+target_link_libraries(tools_fonts_texts_test PRIVATE swayboard_glyphs tools_common GTest::gtest_main)
+target_include_directories(tools_fonts_texts_test PRIVATE ${CMAKE_SOURCE_DIR})
 target_compile_definitions(tools_fonts_texts_test PRIVATE
   SWAYBOARD_SOURCE_DIR="${DATA_FONTS_ROOT}"
   MAKE_FONTS_PATH="${data_fonts_make_fonts}"

@@ -18,8 +18,10 @@ add_custom_target(regenerate_images
   COMMENT "Regenerating the five bitmaps in resources/data"
   VERBATIM)
 
-add_executable(tools_images_test ${CMAKE_SOURCE_DIR}/tests/tools/images/make_images_test.cpp)
-target_link_libraries(tools_images_test PRIVATE GTest::gtest_main)
+add_executable(tools_images_test ${CMAKE_SOURCE_DIR}/tests/tools/images/make_images_test.cpp
+  ${CMAKE_SOURCE_DIR}/tests/tools/data_file.cpp)
+target_link_libraries(tools_images_test PRIVATE tools_common GTest::gtest_main)
+target_include_directories(tools_images_test PRIVATE ${CMAKE_SOURCE_DIR})
 target_compile_definitions(tools_images_test PRIVATE
   SWAYBOARD_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
   MAKE_IMAGES_PATH="$<TARGET_FILE:make_images>")

@@ -22,7 +22,7 @@ add_executable(render_xm ${MUSIC_TOOLS_ROOT}/tools/music/render_xm.cpp)
 target_link_libraries(render_xm PRIVATE music_xm_tools)
 
 add_executable(tools_xm_module_test ${MUSIC_TOOLS_ROOT}/tests/tools/music/xm_module_test.cpp)
-target_link_libraries(tools_xm_module_test PRIVATE music_xm_tools GTest::gtest_main)
+target_link_libraries(tools_xm_module_test PRIVATE music_xm_tools tools_common GTest::gtest_main)
 target_compile_definitions(tools_xm_module_test PRIVATE
   SWAYBOARD_SOURCE_DIR="${MUSIC_TOOLS_ROOT}"
   COMPOSE_XM_PATH="$<TARGET_FILE:compose_xm>")

@@ -1,26 +1,17 @@
 // fuzz_page_text.cpp -- fuzz target: the page text writer and page cycle driven by any text for 3,000 frames
 //
 // The input is the page text, handed over by length only (as archive data is, with no
-// terminator), on a real headless display. Every frame runs the page cycle and both
-// layers' motion; every 50th frame also composites the layers into the window.
+// terminator), on a real headless display (started by fuzz_show.cpp). Every frame runs
+// the page cycle and both layers' motion; every 50th frame also composites the layers.
 #include "app/display.h"
-#include "app/headless.h"
 #include "effects/page_cycle.h"
 #include "effects/page_writer.h"
 
 #include <SDL.h>
 #include <cstdint>
-#include <cstdlib>
 
 constexpr int FRAMES = 3000;
 constexpr int COMPOSITE_EVERY = 50;
-
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
-    if (!start_headless(0))
-        abort();
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -1,23 +1,15 @@
 // fuzz_scroll_text.cpp -- fuzz target: the bottom scroller driven by any scroll text for 2,000 frames
 //
-// The input is the scroll text, handed over by length only, on a real headless display;
+// The input is the scroll text, handed over by length only, on a real headless display
+// (started by fuzz_show.cpp);
 // both scroll buffers start each input transparent and unkeyed, as after start-up.
 #include "app/display.h"
-#include "app/headless.h"
 #include "effects/scroller.h"
 
 #include <SDL.h>
 #include <cstdint>
-#include <cstdlib>
 
 constexpr int FRAMES = 2000;
-
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
-    if (!start_headless(0))
-        abort();
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

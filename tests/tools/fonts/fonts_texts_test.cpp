@@ -1,5 +1,6 @@
 // fonts_texts_test.cpp -- checks the committed font sheets and texts against the layouts the intro reads
 #include "effects/glyphs.h"
+#include "tests/tools/data_file.h"
 
 #include <gtest/gtest.h>
 
@@ -17,53 +18,16 @@ namespace {
 const std::string DATA_DIR = std::string(SWAYBOARD_SOURCE_DIR) + "/resources/data";
 constexpr uint32_t MAGENTA = 0xFF00FF;
 
-std::vector<uint8_t> read_bytes(const std::string& path)
-{
-    std::vector<uint8_t> bytes;
-    FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file)
-        return bytes;
-    uint8_t buffer[65536];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-        bytes.insert(bytes.end(), buffer, buffer + n);
-    std::fclose(file);
-    return bytes;
-}
-
-uint32_t le(const std::vector<uint8_t>& b, size_t at, int bytes)
-{
-    uint32_t value = 0;
-    for (int i = bytes - 1; i >= 0; i--)
-        value = value << 8 | b[at + i];
-    return value;
-}
-
-// A sheet as the decoder sees it: rows from offset 54, bottom row first.
-struct sheet {
-    std::vector<uint8_t> bytes;
-    int width = 0;
-    int height = 0;
-    int stride = 0;
-};
+using sheet = bmp_view;
 
 sheet load_sheet(const char* name)
 {
-    sheet s;
-    s.bytes = read_bytes(DATA_DIR + "/" + name);
-    if (s.bytes.size() >= 54) {
-        s.width = int(le(s.bytes, 18, 4));
-        s.height = int(le(s.bytes, 22, 4));
-        s.stride = (3 * s.width + 3) & ~3;
-    }
-    return s;
+    return load_bmp_view(DATA_DIR + "/" + name);
 }
 
-// 0xRRGGBB of the pixel at (x, y), y counted from the top.
 uint32_t pixel(const sheet& s, int x, int y)
 {
-    const uint8_t* p = &s.bytes[54 + size_t(s.height - 1 - y) * s.stride + 3 * size_t(x)];
-    return uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0];
+    return bmp_pixel(s, x, y);
 }
 
 bool cell_is_empty(const sheet& s, int x0, int y0, int w, int h)
@@ -114,7 +78,7 @@ std::vector<std::string> crlf_lines(const std::string& text, const char* what)
 
 std::string read_text(const char* name)
 {
-    const std::vector<uint8_t> b = read_bytes(DATA_DIR + "/" + name);
+    const std::vector<uint8_t> b = file_bytes((DATA_DIR + "/" + name).c_str());
     return std::string(b.begin(), b.end());
 }
 
@@ -344,8 +308,8 @@ TEST(generators, remake_the_committed_files)
     ASSERT_EQ(std::system(fonts.c_str()), 0) << fonts;
     ASSERT_EQ(std::system(texts.c_str()), 0) << texts;
     for (const char* name : {"minifontti.bmp", "font.bmp", "text1.txt", "text2.txt"}) {
-        const std::vector<uint8_t> made = read_bytes((dir / name).string());
-        const std::vector<uint8_t> committed = read_bytes(DATA_DIR + "/" + name);
+        const std::vector<uint8_t> made = file_bytes(((dir / name).string()).c_str());
+        const std::vector<uint8_t> committed = file_bytes((DATA_DIR + "/" + name).c_str());
         EXPECT_FALSE(made.empty()) << name;
         EXPECT_TRUE(made == committed) << name << " differs from what the generator makes";
     }

@@ -11,25 +11,16 @@
 #include <vector>
 
 #include "resources/xm_extent.h"
+#include "tools/common/file_bytes.h"
 #include "tools/music/xm_reader.h"
 #include "tools/music/xm_playback.h"
 #include "tools/music/xm_synth.h"
 
 static const char* MODULE_PATH = SWAYBOARD_SOURCE_DIR "/resources/data/ormivaara.xm";
 
-static std::vector<uint8_t> read_file(const std::string& path)
-{
-    std::vector<uint8_t> data;
-    FILE* f = fopen(path.c_str(), "rb");
-    if (!f) return data;
-    for (int c; (c = fgetc(f)) != EOF;) data.push_back(uint8_t(c));
-    fclose(f);
-    return data;
-}
-
 static const std::vector<uint8_t>& module()
 {
-    static std::vector<uint8_t> data = read_file(MODULE_PATH);
+    static std::vector<uint8_t> data = file_bytes(MODULE_PATH);
     return data;
 }
 
@@ -190,7 +181,7 @@ TEST(xm_module, composer_writes_the_committed_bytes_again)
     std::string out = std::string(dir) + "/module.xm";
     std::string command = std::string("'") + COMPOSE_XM_PATH + "' '" + out + "' > /dev/null";
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
-    std::vector<uint8_t> fresh = read_file(out);
+    std::vector<uint8_t> fresh = file_bytes(out.c_str());
     remove(out.c_str());
     rmdir(dir);
     ASSERT_FALSE(fresh.empty());
