@@ -24,18 +24,6 @@ constexpr unsigned char EMPTY_CELL = 0x80;
 constexpr double ROW_SECONDS = 6 * 2.5 / 125; // speed 6, tempo 125
 constexpr int SOUND_PEAK = 1000;              // a window with a louder sample is taken as sounding
 
-static void put16(bytes& out, uint32_t value)
-{
-    out.push_back(static_cast<unsigned char>(value));
-    out.push_back(static_cast<unsigned char>(value >> 8));
-}
-
-static void put32(bytes& out, uint32_t value)
-{
-    put16(out, value & 0xFFFF);
-    put16(out, value >> 16);
-}
-
 // A one-channel module: the orders, and for each pattern of 16 rows whether row 0 plays the
 // note and to which order (if any, else -1) row 15 jumps. One instrument: a short,
 // unlooped 8-bit square wave, so that sound follows each note for about a quarter second.
@@ -52,15 +40,15 @@ static bytes build_module(const std::vector<unsigned char>& orders, const std::v
     memcpy(out.data() + 38, "FastTracker v2.00   ", 20);
     out[58] = 0x04;
     out[59] = 0x01;
-    put32(out, 276);
-    put16(out, static_cast<uint32_t>(orders.size()));
-    put16(out, 0);
-    put16(out, 1);
-    put16(out, static_cast<uint32_t>(patterns.size()));
-    put16(out, 1);
-    put16(out, 0);
-    put16(out, 6);
-    put16(out, 125);
+    put_le32(out, 276);
+    put_le16(out, static_cast<uint32_t>(orders.size()));
+    put_le16(out, 0);
+    put_le16(out, 1);
+    put_le16(out, static_cast<uint32_t>(patterns.size()));
+    put_le16(out, 1);
+    put_le16(out, 0);
+    put_le16(out, 6);
+    put_le16(out, 125);
     bytes order_table(256, 0);
     std::copy(orders.begin(), orders.end(), order_table.begin());
     out.insert(out.end(), order_table.begin(), order_table.end());
@@ -75,22 +63,22 @@ static bytes build_module(const std::vector<unsigned char>& orders, const std::v
             else
                 cells.push_back(EMPTY_CELL);
         }
-        put32(out, 9);
+        put_le32(out, 9);
         out.push_back(0);
-        put16(out, 16);
-        put16(out, static_cast<uint32_t>(cells.size()));
+        put_le16(out, 16);
+        put_le16(out, static_cast<uint32_t>(cells.size()));
         out.insert(out.end(), cells.begin(), cells.end());
     }
 
     const uint32_t sample_length = 2000;
     size_t instrument = out.size();
-    put32(out, 263);
+    put_le32(out, 263);
     out.resize(out.size() + 23, 0);
-    put16(out, 1);
-    put32(out, 40);
+    put_le16(out, 1);
+    put_le32(out, 40);
     out.resize(instrument + 263, 0);
     size_t sample = out.size();
-    put32(out, sample_length);
+    put_le32(out, sample_length);
     out.resize(sample + 40, 0);
     out[sample + 12] = 64;  // volume
     out[sample + 15] = 128; // panning: centre

@@ -3,6 +3,8 @@
 
 #include "resources/store.h"
 
+#include "tests/test_support.h"
+
 #include <gtest/gtest.h>
 #include <cstdint>
 #include <cstring>
@@ -29,18 +31,6 @@ struct xm_layout {
     std::vector<xm_instrument> instruments;
 };
 
-static void put16(bytes& out, uint32_t value)
-{
-    out.push_back(static_cast<unsigned char>(value));
-    out.push_back(static_cast<unsigned char>(value >> 8));
-}
-
-static void put32(bytes& out, uint32_t value)
-{
-    put16(out, value & 0xFFFF);
-    put16(out, value >> 16);
-}
-
 static void patch32(bytes& out, size_t at, uint32_t value)
 {
     for (int i = 0; i < 4; ++i)
@@ -56,37 +46,37 @@ static bytes build_xm(const xm_layout& layout)
     memcpy(out.data() + 38, "FastTracker v2.00   ", 20);
     out[58] = 0x04;
     out[59] = 0x01;
-    put32(out, 276);
-    put16(out, 1); // song length
-    put16(out, 0);
-    put16(out, layout.channels);
-    put16(out, static_cast<uint32_t>(layout.pattern_rows.size()));
-    put16(out, static_cast<uint32_t>(layout.instruments.size()));
-    put16(out, 0);
-    put16(out, 6);
-    put16(out, 125);
+    put_le32(out, 276);
+    put_le16(out, 1); // song length
+    put_le16(out, 0);
+    put_le16(out, layout.channels);
+    put_le16(out, static_cast<uint32_t>(layout.pattern_rows.size()));
+    put_le16(out, static_cast<uint32_t>(layout.instruments.size()));
+    put_le16(out, 0);
+    put_le16(out, 6);
+    put_le16(out, 125);
     out.resize(out.size() + 256, 0);
 
     for (uint16_t rows : layout.pattern_rows) {
-        put32(out, 9);
+        put_le32(out, 9);
         out.push_back(0);
-        put16(out, rows);
-        put16(out, rows * layout.channels);
+        put_le16(out, rows);
+        put_le16(out, rows * layout.channels);
         out.resize(out.size() + rows * layout.channels, 0x80);
     }
     for (const xm_instrument& instrument : layout.instruments) {
         size_t start = out.size();
-        put32(out, instrument.header_size);
+        put_le32(out, instrument.header_size);
         out.resize(out.size() + 22, 'i');
         out.push_back(0);
-        put16(out, static_cast<uint32_t>(instrument.samples.size()));
+        put_le16(out, static_cast<uint32_t>(instrument.samples.size()));
         if (!instrument.samples.empty())
-            put32(out, 40);
+            put_le32(out, 40);
         out.resize(start + instrument.header_size, 0);
         size_t data = 0;
         for (const xm_sample& sample : instrument.samples) {
             size_t header = out.size();
-            put32(out, sample.length);
+            put_le32(out, sample.length);
             out.resize(header + 40, 0);
             out[header + 14] = sample.type;
             out[header + 17] = sample.reserved;
