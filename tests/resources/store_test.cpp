@@ -2,6 +2,7 @@
 #include "resources/store.h"
 
 #include "tests/test_support.h"
+#include "tools/common/file_bytes.h"
 
 #include <gtest/gtest.h>
 
@@ -17,12 +18,6 @@
 static const char* const CATALOGUE[] = {"bub.bmp",     "font.bmp",         "minifontti.bmp",   "ristikko.bmp",
                                         "ruudut_alpha.bmp", "ruudut_layer.bmp", "tausta.bmp",  "ormivaara.xm",
                                         "text1.txt",   "text2.txt"};
-
-static std::vector<unsigned char> read_source_file(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), {});
-}
 
 static void write_file(const std::string& path, const std::string& bytes)
 {
@@ -62,7 +57,7 @@ TEST_F(store, archive_holds_the_catalogue_back_to_back_in_order)
         ASSERT_LT(i, std::size(CATALOGUE));
         EXPECT_STREQ(entry->name, CATALOGUE[i]);
         std::vector<unsigned char> on_disk =
-            read_source_file(std::string(SWAYBOARD_SOURCE_DIR) + "/resources/data/" + entry->name);
+            file_bytes((std::string(SWAYBOARD_SOURCE_DIR) + "/resources/data/" + entry->name).c_str());
         ASSERT_EQ(on_disk.size(), entry->size) << entry->name;
 
         uint32_t size = 0;
