@@ -38,19 +38,13 @@ static void pack_cell(std::vector<uint8_t>& out, const xm_cell& c)
         if (fields[i]) put8(out, fields[i]);
 }
 
-int xm_serialise(const xm_song& song, std::vector<uint8_t>& out)
+// The module header: signature, title, tracker name, version, sizes, speed and the order table.
+static void put_module_header(std::vector<uint8_t>& out, const xm_song& song)
 {
-    if (song.orders.empty() || song.orders.size() > 256 || song.patterns.size() > 256 ||
-        song.instruments.size() > 128)
-        return 0;
-    for (uint8_t order : song.orders)
-        if (order >= song.patterns.size()) return 0;
-
-    out.clear();
-    out.insert(out.end(), SIGNATURE, SIGNATURE + 17);
+    put_text(out, SIGNATURE, 17);
     put_text(out, song.title, 20);
     put8(out, 0x1A);
-    out.insert(out.end(), TRACKER, TRACKER + 20);
+    put_text(out, TRACKER, 20);
     put16(out, 0x0104);
     put32(out, HEADER_SIZE);
     put16(out, uint32_t(song.orders.size()));
@@ -62,70 +56,93 @@ int xm_serialise(const xm_song& song, std::vector<uint8_t>& out)
     put16(out, song.speed);
     put16(out, song.tempo);
     for (int i = 0; i < 256; i++) put8(out, i < int(song.orders.size()) ? song.orders[i] : 0);
+}
 
-    for (const xm_pattern& pattern : song.patterns) {
-        std::vector<uint8_t> packed;
-        for (int row = 0; row < XM_ROWS; row++)
-            for (int ch = 0; ch < XM_CHANNELS; ch++) pack_cell(packed, pattern.cells[row][ch]);
-        if (packed.size() > 0xFFFF) return 0;
-        put32(out, PATTERN_HEADER_SIZE);
-        put8(out, 0);  // packing type
-        put16(out, XM_ROWS);
-        put16(out, uint32_t(packed.size()));
-        out.insert(out.end(), packed.begin(), packed.end());
+// One pattern: its header and its packed cells; 0 when the packed cells outgrow their length field.
+static int put_pattern(std::vector<uint8_t>& out, const xm_pattern& pattern)
+{
+    std::vector<uint8_t> packed;
+    for (int row = 0; row < XM_ROWS; row++)
+        for (int ch = 0; ch < XM_CHANNELS; ch++) pack_cell(packed, pattern.cells[row][ch]);
+    if (packed.size() > 0xFFFF) return 0;
+    put32(out, PATTERN_HEADER_SIZE);
+    put8(out, 0);  // packing type
+    put16(out, XM_ROWS);
+    put16(out, uint32_t(packed.size()));
+    out.insert(out.end(), packed.begin(), packed.end());
+    return 1;
+}
+
+// One instrument: its header with the volume envelope, its one sample header and the
+// delta-coded sample; 0 when the envelope or the loop does not fit the format.
+static int put_instrument(std::vector<uint8_t>& out, const xm_instrument& ins)
+{
+    const xm_envelope& env = ins.envelope;
+    const xm_sample& s = ins.sample;
+    if (env.count < 0 || env.count > XM_MAX_ENVELOPE_POINTS || (env.count && env.sustain >= env.count)) return 0;
+    if (s.loop_length && uint64_t(s.loop_start) + s.loop_length > s.data.size()) return 0;
+
+    size_t start = out.size();
+    put32(out, INSTRUMENT_HEADER_SIZE);
+    put_text(out, ins.name, 22);
+    put8(out, 0);  // type
+    put16(out, 1);  // one sample
+    put32(out, SAMPLE_HEADER_SIZE);
+    out.insert(out.end(), 96, 0);  // every note plays sample 0
+    for (int i = 0; i < XM_MAX_ENVELOPE_POINTS; i++) {
+        put16(out, i < env.count ? env.tick[i] : 0);
+        put16(out, i < env.count ? env.level[i] : 0);
     }
+    out.insert(out.end(), 48, 0);  // no panning envelope
+    put8(out, uint32_t(env.count));
+    put8(out, 0);
+    put8(out, env.sustain < 0 ? 0 : uint32_t(env.sustain));
+    put8(out, 0);  // volume loop start
+    put8(out, 0);  // volume loop end
+    put8(out, 0);
+    put8(out, 0);
+    put8(out, 0);
+    put8(out, env.count ? (env.sustain >= 0 ? 3 : 1) : 0);  // on, sustain
+    put8(out, 0);
+    put8(out, ins.vibrato_type);
+    put8(out, ins.vibrato_sweep);
+    put8(out, ins.vibrato_depth);
+    put8(out, ins.vibrato_rate);
+    put16(out, ins.fadeout);
+    out.insert(out.end(), start + INSTRUMENT_HEADER_SIZE - out.size(), 0);
 
-    for (const xm_instrument& ins : song.instruments) {
-        const xm_envelope& env = ins.envelope;
-        const xm_sample& s = ins.sample;
-        if (env.count < 0 || env.count > XM_MAX_ENVELOPE_POINTS || (env.count && env.sustain >= env.count)) return 0;
-        if (s.loop_length && uint64_t(s.loop_start) + s.loop_length > s.data.size()) return 0;
+    put32(out, uint32_t(s.data.size()));
+    put32(out, s.loop_length ? s.loop_start : 0);
+    put32(out, s.loop_length);
+    put8(out, s.volume);
+    put8(out, uint8_t(s.finetune));
+    put8(out, s.loop_length ? 1 : 0);  // forward loop, 8-bit
+    put8(out, s.panning);
+    put8(out, uint8_t(s.relative_note));
+    put8(out, 0);
+    put_text(out, ins.name, 22);
 
-        size_t start = out.size();
-        put32(out, INSTRUMENT_HEADER_SIZE);
-        put_text(out, ins.name, 22);
-        put8(out, 0);  // type
-        put16(out, 1);  // one sample
-        put32(out, SAMPLE_HEADER_SIZE);
-        out.insert(out.end(), 96, 0);  // every note plays sample 0
-        for (int i = 0; i < XM_MAX_ENVELOPE_POINTS; i++) {
-            put16(out, i < env.count ? env.tick[i] : 0);
-            put16(out, i < env.count ? env.level[i] : 0);
-        }
-        out.insert(out.end(), 48, 0);  // no panning envelope
-        put8(out, uint32_t(env.count));
-        put8(out, 0);
-        put8(out, env.sustain < 0 ? 0 : uint32_t(env.sustain));
-        put8(out, 0);  // volume loop start
-        put8(out, 0);  // volume loop end
-        put8(out, 0);
-        put8(out, 0);
-        put8(out, 0);
-        put8(out, env.count ? (env.sustain >= 0 ? 3 : 1) : 0);  // on, sustain
-        put8(out, 0);
-        put8(out, ins.vibrato_type);
-        put8(out, ins.vibrato_sweep);
-        put8(out, ins.vibrato_depth);
-        put8(out, ins.vibrato_rate);
-        put16(out, ins.fadeout);
-        out.insert(out.end(), start + INSTRUMENT_HEADER_SIZE - out.size(), 0);
-
-        put32(out, uint32_t(s.data.size()));
-        put32(out, s.loop_length ? s.loop_start : 0);
-        put32(out, s.loop_length);
-        put8(out, s.volume);
-        put8(out, uint8_t(s.finetune));
-        put8(out, s.loop_length ? 1 : 0);  // forward loop, 8-bit
-        put8(out, s.panning);
-        put8(out, uint8_t(s.relative_note));
-        put8(out, 0);
-        put_text(out, ins.name, 22);
-
-        int8_t previous = 0;
-        for (int8_t v : s.data) {
-            out.push_back(uint8_t(v - previous));
-            previous = v;
-        }
+    int8_t previous = 0;
+    for (int8_t v : s.data) {
+        out.push_back(uint8_t(v - previous));
+        previous = v;
     }
+    return 1;
+}
+
+int xm_serialise(const xm_song& song, std::vector<uint8_t>& out)
+{
+    if (song.orders.empty() || song.orders.size() > 256 || song.patterns.size() > 256 ||
+        song.instruments.size() > 128)
+        return 0;
+    for (uint8_t order : song.orders)
+        if (order >= song.patterns.size()) return 0;
+
+    out.clear();
+    put_module_header(out, song);
+    for (const xm_pattern& pattern : song.patterns)
+        if (!put_pattern(out, pattern)) return 0;
+    for (const xm_instrument& ins : song.instruments)
+        if (!put_instrument(out, ins)) return 0;
     return 1;
 }
