@@ -134,8 +134,8 @@ int main(int argc, char** argv)
         stop_show();
         return STATUS_FAILED;
     }
-    if (options.video_path && !encoder_open(options.video_path, options.container, options.scale, screen->w,
-                                            screen->h, sound_next_frame)) {
+    if (options.video_path &&
+        !encoder_open(options.video_path, options.container, options.scale, screen, sound_next_frame)) {
         sound_abort();
         stop_show();
         return STATUS_FAILED;

@@ -30,7 +30,8 @@ static const int16_t* (*sound_source)() = nullptr;
 static const unsigned char* sound_left = nullptr;
 static size_t sound_left_bytes = 0;
 static const char* out_name = nullptr;
-static std::vector<unsigned char> packed_rows; // used only when a surface's rows are padded
+static int repack = 0;                         // 1: the surface's layout is not one ffmpeg reads
+static std::vector<unsigned char> packed_rows; // used only when rows are padded or repacked
 
 std::string encoder_program()
 {
@@ -50,8 +51,20 @@ std::string encoder_program()
     return std::string();
 }
 
+const char* raw_pixel_format(const SDL_PixelFormat* format)
+{
+    if (format->BytesPerPixel != 4 || format->Gmask != 0x0000FF00)
+        return nullptr;
+    // Masks are of the pixel as a number; ffmpeg names the bytes in memory order (little-endian here).
+    if (format->Rmask == 0x000000FF && format->Bmask == 0x00FF0000)
+        return "rgb0";
+    if (format->Rmask == 0x00FF0000 && format->Bmask == 0x000000FF)
+        return "bgr0";
+    return nullptr;
+}
+
 static std::vector<std::string> encoder_arguments(video_container container, int scale, int width, int height,
-                                                  const char* out_path)
+                                                  const char* pixel_format, const char* out_path)
 {
     char size[32], rate[16], sound_rate[16], input[16];
     snprintf(size, sizeof(size), "%dx%d", width, height);
@@ -60,8 +73,7 @@ static std::vector<std::string> encoder_arguments(video_container container, int
     snprintf(input, sizeof(input), "pipe:%d", SOUND_INPUT_FD);
     std::vector<std::string> args = {
         "ffmpeg", "-hide_banner", "-nostdin", "-loglevel", "error", "-y",
-        // rgb0 is the display surface's own byte order: R, G, B and an unused byte.
-        "-f", "rawvideo", "-pix_fmt", "rgb0", "-video_size", size, "-framerate", rate, "-i", "pipe:0",
+        "-f", "rawvideo", "-pix_fmt", pixel_format, "-video_size", size, "-framerate", rate, "-i", "pipe:0",
         "-f", "s16le", "-ar", sound_rate, "-ac", "2", "-i", input,
         "-map", "0:v", "-map", "1:a"};
     char filter[160];
@@ -89,10 +101,11 @@ static std::vector<std::string> encoder_arguments(video_container container, int
     return args;
 }
 
-std::string encoder_arguments_line(video_container container, int scale, int width, int height, const char* out_path)
+std::string encoder_arguments_line(video_container container, int scale, int width, int height,
+                                   const char* pixel_format, const char* out_path)
 {
     std::string line;
-    for (const std::string& arg : encoder_arguments(container, scale, width, height, out_path))
+    for (const std::string& arg : encoder_arguments(container, scale, width, height, pixel_format, out_path))
         line += (line.empty() ? "" : " ") + arg;
     return line;
 }
@@ -154,7 +167,7 @@ static int fail(const char* why)
     return 0;
 }
 
-int encoder_open(const char* video_path, video_container container, int scale, int width, int height,
+int encoder_open(const char* video_path, video_container container, int scale, SDL_Surface* frame,
                  const int16_t* (*next_sound)())
 {
     std::string program = encoder_program();
@@ -164,7 +177,10 @@ int encoder_open(const char* video_path, video_container container, int scale, i
         return 0;
     }
     std::string part = part_path(video_path);
-    std::vector<std::string> args = encoder_arguments(container, scale, width, height, part.c_str());
+    const char* pixel_format = raw_pixel_format(frame->format);
+    repack = !pixel_format;
+    std::vector<std::string> args = encoder_arguments(container, scale, frame->w, frame->h,
+                                                      repack ? "rgb0" : pixel_format, part.c_str());
     std::vector<char*> argv;
     for (std::string& arg : args)
         argv.push_back(arg.data());
@@ -273,7 +289,19 @@ int encoder_frame(SDL_Surface* frame)
 {
     const size_t row = static_cast<size_t>(frame->w) * 4;
     const unsigned char* pixels = static_cast<const unsigned char*>(frame->pixels);
-    if (static_cast<size_t>(frame->pitch) != row) {
+    if (repack) {
+        packed_rows.resize(row * frame->h);
+        unsigned char* out = packed_rows.data();
+        for (int y = 0; y < frame->h; y++)
+            for (int x = 0; x < frame->w; x++, out += 4) {
+                Uint32 pixel = 0;
+                memcpy(&pixel, pixels + static_cast<size_t>(frame->pitch) * y + x * frame->format->BytesPerPixel,
+                       frame->format->BytesPerPixel);
+                SDL_GetRGB(pixel, frame->format, &out[0], &out[1], &out[2]);
+                out[3] = 0;
+            }
+        pixels = packed_rows.data();
+    } else if (static_cast<size_t>(frame->pitch) != row) {
         packed_rows.resize(row * frame->h);
         for (int y = 0; y < frame->h; y++)
             memcpy(packed_rows.data() + row * y, pixels + static_cast<size_t>(frame->pitch) * y, row);

@@ -10,18 +10,23 @@
 // Where ffmpeg is on PATH, or empty when it is not there.
 std::string encoder_program();
 
-// The encoder's arguments for a video of width x height frames at SHOW_RATE, enlarged by
-// scale, picture from standard input and sound from descriptor 3, written to out_path in
-// the container's format.
-std::string encoder_arguments_line(video_container container, int scale, int width, int height, const char* out_path);
+// ffmpeg's name for the byte order of a 32-bit surface's pixels (rgb0 or bgr0), or null for
+// any other layout, whose pixels the encoder then repacks as rgb0.
+const char* raw_pixel_format(const SDL_PixelFormat* format);
+
+// The encoder's arguments for a video of width x height frames at SHOW_RATE in raw
+// pixel_format, enlarged by scale, picture from standard input and sound from descriptor 3,
+// written to out_path in the container's format.
+std::string encoder_arguments_line(video_container container, int scale, int width, int height,
+                                   const char* pixel_format, const char* out_path);
 
 // Starts ffmpeg writing video_path (under its temporary name) in container, enlarging by
-// scale. next_sound hands out each frame's sound in turn, null after the last; the encoder
+// scale, for frames of frame's size and format. next_sound hands out each frame's sound in turn, null after the last; the encoder
 // asks for it whenever ffmpeg will take more, so that neither pipe can stall the other.
 // 1 on success; on failure the reason is printed and nothing is left behind.
-int encoder_open(const char* video_path, video_container container, int scale, int width, int height,
+int encoder_open(const char* video_path, video_container container, int scale, SDL_Surface* frame,
                  const int16_t* (*next_sound)());
-// Hands one frame (the surface's R, G, B, X bytes) to the encoder; 1 on success, 0 when the
+// Hands one frame (the size and format given at the start) to the encoder; 1 on success, 0 when the
 // encoder failed or an interrupt came (both printed).
 int encoder_frame(SDL_Surface* frame);
 // Ends the picture, hands over the remaining sound, waits for ffmpeg and moves the file to
