@@ -117,11 +117,8 @@ int main(int argc, char** argv)
         fputs("swayboard-capture: the music is missing, so give the length by --frames or --seconds\n", stderr);
         return STATUS_FAILED;
     }
-    if (options.video_path && encoder_program().empty()) {
-        fputs("swayboard-capture: ffmpeg is not installed; install the Debian package ffmpeg "
-              "(apt-get install ffmpeg)\n", stderr);
+    if (options.video_path && !encoder_check())
         return STATUS_FAILED;
-    }
     if (options.png_dir && mkdir(options.png_dir, 0777) != 0 && errno != EEXIST) {
         fprintf(stderr, "swayboard-capture: cannot create %s\n", options.png_dir);
         return STATUS_FAILED;

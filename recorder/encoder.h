@@ -9,16 +9,12 @@
 
 // Where ffmpeg is on PATH, or empty when it is not there.
 std::string encoder_program();
+// 1 when ffmpeg is on PATH; else says which package to install and returns 0.
+int encoder_check();
 
 // ffmpeg's name for the byte order of a 32-bit surface's pixels (rgb0 or bgr0), or null for
 // any other layout, whose pixels the encoder then repacks as rgb0.
 const char* raw_pixel_format(const SDL_PixelFormat* format);
-
-// The encoder's arguments for a video of width x height frames at SHOW_RATE in raw
-// pixel_format, enlarged by scale, picture from standard input and sound from descriptor 3,
-// written to out_path in the container's format.
-std::string encoder_arguments_line(video_container container, int scale, int width, int height,
-                                   const char* pixel_format, const char* out_path);
 
 // Starts ffmpeg writing video_path (under its temporary name) in container, enlarging by
 // scale, for frames of frame's size and format. next_sound hands out each frame's sound in turn, null after the last; the encoder
