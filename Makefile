@@ -15,10 +15,15 @@ SUDO      := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 # injection for the end-to-end tests, clang's fuzzing runtime, sox for audio checks.
 PACKAGES := cmake g++ make pkg-config libsdl1.2-compat-dev libopenmpt-dev libpng-dev \
             libgtest-dev xvfb xauth xdotool x11-utils libx11-dev libxfixes-dev openbox libfreetype-dev fonts-dejavu-core clang libclang-rt-14-dev valgrind sox
+# The recorder's encoder: what make test, make video and make preview need on top, make run never.
+VIDEO_PACKAGES := ffmpeg
 
-.PHONY: all deps configure build run test test-fast sanitize fuzz fuzz-build soak presentation-bench clean
+.PHONY: all deps configure build run test test-fast sanitize fuzz fuzz-build soak presentation-bench preview video clean
 
 all: build
+
+# A variable set for a target holds for everything it builds first, deps included.
+test test-fast preview video: PACKAGES += $(VIDEO_PACKAGES)
 
 deps:
 	@missing=""; \
@@ -42,6 +47,7 @@ run: build
 	  echo "No display found (neither DISPLAY nor WAYLAND_DISPLAY is set)."; \
 	  echo "On a desktop, run it in a window:   $(BUILD)/swayboard w"; \
 	  echo "Or render frames to PNG files:      $(BUILD)/swayboard-capture --frames 300 --every 50 --png /tmp/frames"; \
+	  echo "Or record a video with the music:   make video"; \
 	  echo "Or in a virtual X server:           xvfb-run -a -s '-screen 0 800x600x24' $(BUILD)/swayboard w"; \
 	  exit 1; \
 	fi
@@ -79,6 +85,15 @@ BENCH_SECONDS ?= 10
 presentation-bench: configure
 	cmake --build $(BUILD) --target presentation_bench -j$(JOBS)
 	sh bench/presentation_bench.sh $(BUILD) $(BENCH_SECONDS)
+
+# One pass of the show with its music as a video; the extension picks the format (.mp4, .webm, .mkv).
+VIDEO ?= swayboard.mp4
+video: build
+	$(BUILD)/swayboard-capture --video $(VIDEO)
+
+# The README's still and animated loop, made by the recorder into docs/.
+preview: build
+	sh recorder/preview.sh $(BUILD)/swayboard-capture docs
 
 # Only the release build's suite: quicker while working.
 test-fast: build

@@ -145,6 +145,9 @@ HMUSIC BASS_MusicLoad(BOOL mem, const void* file, QWORD offset, DWORD length, DW
     if (!module)
         return 0;
     openmpt_module_set_repeat_count(module, (flags & BASS_SAMPLE_LOOP) ? -1 : 0);
+    // No dither: its noise is seeded afresh for every module, so the same tune would never
+    // mix to the same samples twice (and at 16 bits it is below hearing anyway).
+    openmpt_module_ctl_set_integer(module, "dither", 0);
 
     SDL_LockAudio();
     slots[free_slot].module = module;

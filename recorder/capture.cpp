@@ -1,13 +1,19 @@
-// capture.cpp -- renders frames of the show headless and writes chosen ones as PNG files
+// capture.cpp -- the recorder: renders the show headless into PNG frames, a video with its music, or a WAV file
 //
-// swayboard-capture --frames N [--seed S] [--from K] [--every M] --png DIR
+// swayboard-capture [--frames N | --seconds S] [--seed S] [--from K] [--every M] [--png DIR]
+//                   [--video FILE.mp4|FILE.webm|FILE.mkv] [--scale K] [--audio FILE.wav]
 //
-// The show starts exactly as the intro enters its frame loop (in window mode), but
-// without the opening pause, the music or any pacing, so the same arguments always
-// give the same bytes.
+// The show starts exactly as the intro enters its frame loop (in window mode), but without
+// the opening pause or any pacing, so the same arguments always give the same bytes. The
+// sound is the intro's own player mixing offline, SAMPLES_PER_FRAME sample frames per frame.
 #include "app/display.h"
 #include "app/frame_loop.h"
 #include "app/headless.h"
+#include "recorder/encoder.h"
+#include "recorder/options.h"
+#include "recorder/output.h"
+#include "recorder/progress.h"
+#include "recorder/sound.h"
 #include "recorder/surface_png.h"
 
 #include <SDL.h>
@@ -19,80 +25,117 @@
 #include <string>
 #include <sys/stat.h>
 
-static const char USAGE[] = "usage: swayboard-capture --frames N [--seed S] [--from K] [--every M] --png DIR\n";
+constexpr int STATUS_FAILED = 1;
+constexpr int STATUS_USAGE = 2;
 
-static int usage()
+static int usage(const char* problem)
 {
+    if (problem)
+        fprintf(stderr, "swayboard-capture: %s\n", problem);
     fputs(USAGE, stderr);
-    return 2;
+    return STATUS_USAGE;
 }
 
-// A whole decimal number in [low, high]; 0 when the text is anything else.
-static int parse_number(const char* text, long long low, long long high, long long* out)
+// The display, the texts and the background, as the intro has them when its loop begins.
+static int start_show(long long seed)
 {
-    if (!text || !*text)
+    if (!start_headless(seed >= 0 ? static_cast<unsigned int>(seed) : static_cast<unsigned int>(time(nullptr)))) {
+        fputs("swayboard-capture: the show could not start (texts or display missing)\n", stderr);
         return 0;
-    char* end = nullptr;
-    errno = 0;
-    long long value = strtoll(text, &end, 10);
-    if (errno != 0 || *end != '\0' || value < low || value > high)
+    }
+    begin_frames();
+    return 1;
+}
+
+static int write_frame_png(const capture_options& options, long long n)
+{
+    if (!options.png_dir || n < options.from || (n - options.from) % options.every != 0)
+        return 1;
+    char name[32];
+    snprintf(name, sizeof(name), "/frame-%06lld.png", n);
+    std::string path = std::string(options.png_dir) + name;
+    if (!write_png(path.c_str(), screen)) {
+        fprintf(stderr, "swayboard-capture: cannot write %s\n", path.c_str());
         return 0;
-    *out = value;
+    }
+    return 1;
+}
+
+// Renders frames 1 to options.frames into every output asked for; 1 when all went well.
+static int record(const capture_options& options)
+{
+    const int sound = options.video_path || options.audio_path;
+    const int picture = options.video_path || options.png_dir;
+    progress_start(options.frames);
+    for (long long n = 1; n <= options.frames; n++) {
+        if (interrupted) {
+            fputs("swayboard-capture: interrupted\n", stderr);
+            return 0;
+        }
+        if (picture) {
+            draw_frame();
+            if (!write_frame_png(options, n))
+                return 0;
+            if (options.video_path && !encoder_frame(screen))
+                return 0;
+            finish_frame();
+        }
+        // Without a video nothing else asks for the sound, so it is mixed here, in step.
+        if (sound && !options.video_path && !sound_next_frame())
+            return 0;
+        progress_update(n);
+    }
     return 1;
 }
 
 int main(int argc, char** argv)
 {
-    long long frames = -1, seed = -1, from = 1, every = 1;
-    const char* dir = nullptr;
-    for (int i = 1; i < argc; i++) {
-        const char* option = argv[i];
-        const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
-        int ok = 0;
-        if (strcmp(option, "--frames") == 0)
-            ok = parse_number(value, 1, 100000000, &frames);
-        else if (strcmp(option, "--seed") == 0)
-            ok = parse_number(value, 0, 4294967295LL, &seed);
-        else if (strcmp(option, "--from") == 0)
-            ok = parse_number(value, 1, 100000000, &from);
-        else if (strcmp(option, "--every") == 0)
-            ok = parse_number(value, 1, 100000000, &every);
-        else if (strcmp(option, "--png") == 0 && value && *value) {
-            dir = value;
-            ok = 1;
-        }
-        if (!ok)
-            return usage();
-        i++;
+    // Initialization: arguments, outputs, the show and its sound
+    capture_options options;
+    const char* problem = nullptr;
+    if (!parse_options(argc, argv, &options, &problem))
+        return usage(problem);
+    if (!options.frames && !(options.frames = sound_pass_frames())) {
+        fputs("swayboard-capture: the music is missing, so give the length by --frames or --seconds\n", stderr);
+        return STATUS_FAILED;
     }
-    if (frames < 0 || !dir)
-        return usage();
-    if (mkdir(dir, 0777) != 0 && errno != EEXIST) {
-        fprintf(stderr, "swayboard-capture: cannot create %s\n", dir);
-        return 1;
+    if (options.video_path && !encoder_check())
+        return STATUS_FAILED;
+    if (options.png_dir && mkdir(options.png_dir, 0777) != 0 && errno != EEXIST) {
+        fprintf(stderr, "swayboard-capture: cannot create %s\n", options.png_dir);
+        return STATUS_FAILED;
     }
-
-    if (!start_headless(seed >= 0 ? static_cast<unsigned int>(seed) : static_cast<unsigned int>(time(nullptr)))) {
-        fputs("swayboard-capture: the show could not start (texts or display missing)\n", stderr);
-        return 1;
+    interrupt_handlers_install();
+    if (!start_show(options.seed))
+        return STATUS_FAILED;
+    const int sound = options.video_path || options.audio_path;
+    if (sound && !sound_open(options.frames, options.audio_path)) {
+        stop_headless();
+        return STATUS_FAILED;
+    }
+    if (options.video_path &&
+        !encoder_open(options.video_path, options.container, options.scale, screen, sound_next_frame)) {
+        sound_abort();
+        stop_headless();
+        return STATUS_FAILED;
     }
 
-    begin_frames();
-    int status = 0;
-    for (long long n = 1; n <= frames; n++) {
-        draw_frame();
-        if (n >= from && (n - from) % every == 0) {
-            char name[32];
-            snprintf(name, sizeof(name), "/frame-%06lld.png", n);
-            std::string path = std::string(dir) + name;
-            if (!write_png(path.c_str(), screen)) {
-                fprintf(stderr, "swayboard-capture: cannot write %s\n", path.c_str());
-                status = 1;
-                break;
-            }
-        }
-        finish_frame();
+    // Update and Draw: every frame into every output
+    int ok = record(options);
+    progress_end();
+
+    // De-Initialization: complete the files, or remove every one left unfinished
+    // A WAV file that failed cut the video's sound short: that video is not kept either.
+    if (ok && options.video_path)
+        ok = sound_ok() && encoder_finish();
+    if (ok && sound)
+        ok = sound_finish();
+    if (!ok) {
+        if (options.video_path)
+            encoder_abort();
+        if (sound)
+            sound_abort();
     }
     stop_headless();
-    return status;
+    return ok ? 0 : STATUS_FAILED;
 }
