@@ -26,14 +26,14 @@ if(XVFB_RUN AND XDOTOOL AND OPENBOX AND X11_FOUND AND X11_Xfixes_FOUND)
   add_test(NAME window_e2e
     COMMAND ${XVFB_RUN} -a -s "-screen 0 1024x768x24"
       ${CMAKE_SOURCE_DIR}/tests/e2e/with_window_manager.sh $<TARGET_FILE:window_e2e_test>)
-  set_tests_properties(window_e2e PROPERTIES ENVIRONMENT "${window_e2e_env}" TIMEOUT 120 LABELS "e2e")
+  set_tests_properties(window_e2e PROPERTIES ENVIRONMENT "${window_e2e_env}" TIMEOUT 900 LABELS "e2e")
   # The window's scale on today's larger desktops (1024x768 is covered by the run above).
   foreach(desktop 2560x1440 3840x2160)
     add_test(NAME window_scale_e2e_${desktop}
       COMMAND ${XVFB_RUN} -a -s "-screen 0 ${desktop}x24"
         ${CMAKE_SOURCE_DIR}/tests/e2e/with_window_manager.sh $<TARGET_FILE:window_e2e_test>
         --gtest_filter=window_scale.*)
-    set_tests_properties(window_scale_e2e_${desktop} PROPERTIES ENVIRONMENT "${window_e2e_env}" TIMEOUT 120 LABELS "e2e")
+    set_tests_properties(window_scale_e2e_${desktop} PROPERTIES ENVIRONMENT "${window_e2e_env}" TIMEOUT 900 LABELS "e2e")
   endforeach()
   add_dependencies(window_e2e_test swayboard swayboard-capture)
 else()

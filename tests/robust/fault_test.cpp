@@ -78,6 +78,7 @@ TEST(faults, a_refused_video_mode_ends_start_up_quietly)
         EXPECT_EQ(fault_seen->video_modes, 1);
         EXPECT_EQ(fault_seen->surface_calls, BITMAPS) << "no work surface after a refused mode";
         EXPECT_EQ(fault_seen->frames, 0);
+        EXPECT_EQ(fault_seen->skipped_sleep_us, 0) << "no opening pause without a display";
     }
 }
 
@@ -129,10 +130,10 @@ TEST(faults, frame_pacing_stays_twenty_ms_while_the_wall_clock_jumps)
            periods_ms.size(), shortest, median, sorted.back(), total_ms / periods_ms.size());
 
     // Millisecond readings can make a frame up to 1 ms short; nothing can make it shorter.
+    // A busy machine only ever makes frames longer, so how much longer is not checked here:
+    // that no frame asks to sleep beyond its budget is what rules out a jump back.
     EXPECT_GE(shortest, 18.9);
     EXPECT_GE(median, 19.5);
-    // Another process on a busy machine can delay a frame, but not most of them.
-    EXPECT_LE(median, 22.0);
     EXPECT_LE(fault_seen->longest_sleep_us, 20000) << "no frame sleeps more than its whole budget";
 }
 
