@@ -95,9 +95,6 @@ foreach(missing IN LISTS SWAYBOARD_ARCHIVE_FILES)
   swayboard_add_archive(robust_without_${stem}_archive ${files})
   robust_fault_test(robust_without_${stem} ${ROBUST_DIR}/missing_file_test.cpp robust_without_${stem}_archive)
   target_compile_definitions(robust_without_${stem} PRIVATE ROBUST_MISSING="${missing}")
-  if(missing MATCHES "[.]xm$")
-    target_compile_definitions(robust_without_${stem} PRIVATE ROBUST_MISSING_MODULE)
-  endif()
 endforeach()
 
 # --- The soak: the whole show, unpaced, with every state bound checked -------------------
