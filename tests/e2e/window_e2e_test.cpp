@@ -451,7 +451,7 @@ protected:
     int settled_logo_differences(Window w, int scale)
     {
         int last = -1;
-        auto deadline = std::chrono::steady_clock::now() + 30s;
+        auto deadline = std::chrono::steady_clock::now() + BOUND;
         while (std::chrono::steady_clock::now() < deadline) {
             int now = logo_differences(w, scale);
             if (now == 0 || (now > 0 && now == last))
