@@ -1,7 +1,8 @@
-# Makefile -- the two commands: `make run` shows the intro, `make test` runs the whole test suite
+# Makefile -- the two commands: `make run` shows the intro, `make test` runs the test suite
 #
-# Both install whatever Debian packages are missing (through sudo when not root),
-# configure and build first. `make build` stops after building.
+# Each command installs the Debian packages it needs that are missing (through sudo
+# when not root), then configures and builds only what it runs. The long checks
+# (fuzzing, the million-frame soak, valgrind) have targets of their own.
 
 BUILD        := build
 SAN_BUILD    := build-sanitize
@@ -11,23 +12,34 @@ SOAK_FRAMES  ?= 1000000
 JOBS      := $(shell nproc 2>/dev/null || echo 2)
 SUDO      := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-# Build tools and libraries, then what the tests use: a virtual X server and input
-# injection for the end-to-end tests, clang's fuzzing runtime, sox for audio checks.
-PACKAGES := cmake g++ make pkg-config libsdl1.2-compat-dev libopenmpt-dev libpng-dev \
-            libgtest-dev xvfb xauth xdotool x11-utils libx11-dev libxfixes-dev openbox libfreetype-dev fonts-dejavu-core clang libclang-rt-14-dev valgrind sox
-# The recorder's encoder: what make test, make video and make preview need on top, make run never.
-VIDEO_PACKAGES := ffmpeg
+# What each command installs. A command's list adds to the one above it; to give a
+# command another package, add it to that command's line.
+# run: the compiler, the build system and the two libraries the intro links.
+RUN_PACKAGES      := cmake g++ make pkg-config libsdl1.2-compat-dev libopenmpt-dev
+# video: libpng for the recorder's PNG frames, ffmpeg for its videos.
+VIDEO_PACKAGES    := $(RUN_PACKAGES) libpng-dev ffmpeg
+# test: GoogleTest, the recorder's needs, FreeType and the face the font generator draws
+# from, a virtual X server with a window manager and input injection.
+TEST_PACKAGES     := $(VIDEO_PACKAGES) libgtest-dev libfreetype-dev fonts-dejavu-core \
+                     xvfb xauth xdotool x11-utils libx11-dev libxfixes-dev openbox
+# fuzz: clang with libFuzzer and its sanitizer runtimes.
+FUZZ_PACKAGES     := $(TEST_PACKAGES) clang libclang-rt-14-dev
+# memcheck: valgrind.
+MEMCHECK_PACKAGES := $(TEST_PACKAGES) valgrind
+SOAK_PACKAGES     := $(TEST_PACKAGES)
 
-.PHONY: all deps configure build run test test-fast sanitize fuzz fuzz-build soak presentation-bench preview video clean
+# Release build with the suite configured; `make run` alone configures it without.
+CONFIGURE_TESTS := cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DSWAYBOARD_TESTS=ON
+
+.PHONY: all build run video preview test test-fast sanitize fuzz soak memcheck presentation-bench clean \
+        deps-run deps-video deps-test deps-fuzz deps-memcheck deps-soak
 
 all: build
 
-# A variable set for a target holds for everything it builds first, deps included.
-test test-fast preview video: PACKAGES += $(VIDEO_PACKAGES)
-
-deps:
-	@missing=""; \
-	for p in $(PACKAGES); do \
+# $(call install_missing,<packages>): apt-get installs those not installed yet.
+define install_missing
+@missing=""; \
+	for p in $(1); do \
 	  dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
 	done; \
 	if [ -n "$$missing" ]; then \
@@ -35,69 +47,92 @@ deps:
 	  $(SUDO) apt-get update -qq && \
 	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq $$missing; \
 	fi
+endef
 
-configure: deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
+deps-run:
+	$(call install_missing,$(RUN_PACKAGES))
+deps-video:
+	$(call install_missing,$(VIDEO_PACKAGES))
+deps-test:
+	$(call install_missing,$(TEST_PACKAGES))
+deps-fuzz:
+	$(call install_missing,$(FUZZ_PACKAGES))
+deps-memcheck:
+	$(call install_missing,$(MEMCHECK_PACKAGES))
+deps-soak:
+	$(call install_missing,$(SOAK_PACKAGES))
 
-build: configure
-	cmake --build $(BUILD) -j$(JOBS)
-
-run: build
+# Only the intro. A tree that `make test` configured keeps its tests; a fresh one
+# is configured without them, so that GoogleTest and the rest are not needed.
+run: deps-run
+	@[ -f $(BUILD)/CMakeCache.txt ] || cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DSWAYBOARD_TESTS=OFF
+	cmake --build $(BUILD) --target swayboard -j$(JOBS)
 	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
 	  echo "No display found (neither DISPLAY nor WAYLAND_DISPLAY is set)."; \
 	  echo "On a desktop, run it in a window:   $(BUILD)/swayboard w"; \
-	  echo "Or render frames to PNG files:      $(BUILD)/swayboard-capture --frames 300 --every 50 --png /tmp/frames"; \
+	  echo "In a virtual X server:              xvfb-run -a -s '-screen 0 800x600x24' $(BUILD)/swayboard w"; \
 	  echo "Or record a video with the music:   make video"; \
-	  echo "Or in a virtual X server:           xvfb-run -a -s '-screen 0 800x600x24' $(BUILD)/swayboard w"; \
 	  exit 1; \
 	fi
 	$(BUILD)/swayboard
 
-# The suite runs twice: on the release build, then on a build with AddressSanitizer
-# and UndefinedBehaviorSanitizer, so that every unit is also checked by them.
-# A third build runs each fuzz target for 20 seconds from its committed seed corpus.
-test: build sanitize fuzz-build
-	ctest --test-dir $(BUILD) --output-on-failure -j2
-	ctest --test-dir $(SAN_BUILD) --output-on-failure -j2 -LE no-sanitize
-	ctest --test-dir $(FUZZ_BUILD) --output-on-failure -j2 -L fuzz
+# One pass of the show with its music as a video; the extension picks the format (.mp4,
+# .webm, .mkv). Like `make run`, a fresh tree is configured without the suite.
+VIDEO ?= swayboard.mp4
+video: deps-video
+	@[ -f $(BUILD)/CMakeCache.txt ] || cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DSWAYBOARD_TESTS=OFF
+	cmake --build $(BUILD) --target swayboard-capture -j$(JOBS)
+	$(BUILD)/swayboard-capture --video $(VIDEO)
 
-sanitize: deps
-	cmake -S . -B $(SAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSWAYBOARD_SANITIZE=ON
+# The README's still and animated loop, made by the recorder into docs/.
+preview: deps-video
+	@[ -f $(BUILD)/CMakeCache.txt ] || cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DSWAYBOARD_TESTS=OFF
+	cmake --build $(BUILD) --target swayboard-capture -j$(JOBS)
+	sh recorder/preview.sh $(BUILD)/swayboard-capture docs
+
+# Everything of the Release tree: the intro, the capture tool, the data tools and the tests.
+build: deps-test
+	$(CONFIGURE_TESTS)
+	cmake --build $(BUILD) -j$(JOBS)
+
+# The suite on the Release build, then on a build with AddressSanitizer and
+# UndefinedBehaviorSanitizer. The fuzz targets replay their committed inputs in both;
+# valgrind's run is left to `make memcheck`.
+test: build sanitize
+	ctest --test-dir $(BUILD) --output-on-failure -j2 -LE valgrind
+	ctest --test-dir $(SAN_BUILD) --output-on-failure -j2 -LE 'no-sanitize|valgrind'
+
+# Only the Release build's suite: quicker while working.
+test-fast: build
+	ctest --test-dir $(BUILD) --output-on-failure -j2 -LE valgrind
+
+sanitize: deps-test
+	cmake -S . -B $(SAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSWAYBOARD_SANITIZE=ON -DSWAYBOARD_TESTS=ON
 	cmake --build $(SAN_BUILD) -j$(JOBS)
 
-# The fuzz targets: clang, libFuzzer, ASan and UBSan, in a build of their own.
-fuzz-build: deps
-	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSWAYBOARD_FUZZ=ON
-	cmake --build $(FUZZ_BUILD) --target robust_fuzz -j$(JOBS)
-
-# Each fuzz target for FUZZ_SECONDS (5 minutes each by default).
-fuzz: deps
+# Each fuzz target for FUZZ_SECONDS (5 minutes each by default), in a clang build of its own.
+fuzz: deps-fuzz
 	sh tests/robust/fuzz.sh $(FUZZ_SECONDS) $(FUZZ_BUILD)
 
 # A million frames of the whole show, headless and unpaced, under UBSan.
-soak: configure
+soak: deps-soak
+	$(CONFIGURE_TESTS)
 	sh tests/robust/soak.sh $(SOAK_FRAMES) $(BUILD)
+
+# A short headless show under valgrind's memcheck, on the Release build.
+memcheck: deps-memcheck
+	$(CONFIGURE_TESTS)
+	cmake --build $(BUILD) --target robust_show_plain -j$(JOBS)
+	ctest --test-dir $(BUILD) --output-on-failure -L valgrind
 
 # The show in a window under virtual X servers, with the maintained SDL 1.2 and the
 # classic one (unpacked into the build tree, never installed): start-up, drawing,
 # presenting, pacing, CPU and memory. BENCH_SECONDS of frames a run.
 BENCH_SECONDS ?= 10
-presentation-bench: configure
+presentation-bench: deps-test
+	$(CONFIGURE_TESTS)
 	cmake --build $(BUILD) --target presentation_bench -j$(JOBS)
 	sh bench/presentation_bench.sh $(BUILD) $(BENCH_SECONDS)
-
-# One pass of the show with its music as a video; the extension picks the format (.mp4, .webm, .mkv).
-VIDEO ?= swayboard.mp4
-video: build
-	$(BUILD)/swayboard-capture --video $(VIDEO)
-
-# The README's still and animated loop, made by the recorder into docs/.
-preview: build
-	sh recorder/preview.sh $(BUILD)/swayboard-capture docs
-
-# Only the release build's suite: quicker while working.
-test-fast: build
-	ctest --test-dir $(BUILD) --output-on-failure -j2
 
 clean:
 	rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD)

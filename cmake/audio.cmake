@@ -10,6 +10,9 @@ add_library(swayboard_audio_record STATIC platform/bass_record.cpp)
 target_include_directories(swayboard_audio_record PUBLIC ${CMAKE_SOURCE_DIR})
 
 # The frame's cost with and without music playing, and the cost of mixing (run by hand).
-add_executable(music_frame_bench bench/music_frame_bench.cpp)
-target_link_libraries(music_frame_bench PRIVATE swayboard_test_support swayboard_core swayboard_archive swayboard_os
-  swayboard_audio)
+# It shares the tests' headless display, so it comes with them.
+if(SWAYBOARD_TESTS)
+  add_executable(music_frame_bench bench/music_frame_bench.cpp)
+  target_link_libraries(music_frame_bench PRIVATE swayboard_test_support swayboard_core swayboard_archive swayboard_os
+    swayboard_audio)
+endif()

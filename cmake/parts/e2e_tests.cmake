@@ -13,14 +13,14 @@ if(XVFB_RUN AND XDOTOOL AND OPENBOX AND X11_FOUND AND X11_Xfixes_FOUND)
   add_test(NAME window_e2e
     COMMAND ${XVFB_RUN} -a -s "-screen 0 1024x768x24"
       ${CMAKE_SOURCE_DIR}/tests/e2e/with_window_manager.sh $<TARGET_FILE:window_e2e_test>)
-  set_tests_properties(window_e2e PROPERTIES ENVIRONMENT "${window_e2e_env}" TIMEOUT 120 LABELS "e2e")
+  set_tests_properties(window_e2e PROPERTIES ENVIRONMENT "${window_e2e_env}" TIMEOUT 900 LABELS "e2e")
   # The window's scale on today's larger desktops (1024x768 is covered by the run above).
   foreach(desktop 2560x1440 3840x2160)
     add_test(NAME window_scale_e2e_${desktop}
       COMMAND ${XVFB_RUN} -a -s "-screen 0 ${desktop}x24"
         ${CMAKE_SOURCE_DIR}/tests/e2e/with_window_manager.sh $<TARGET_FILE:window_e2e_test>
         --gtest_filter=window_scale.*)
-    set_tests_properties(window_scale_e2e_${desktop} PROPERTIES ENVIRONMENT "${window_e2e_env}" TIMEOUT 120 LABELS "e2e")
+    set_tests_properties(window_scale_e2e_${desktop} PROPERTIES ENVIRONMENT "${window_e2e_env}" TIMEOUT 900 LABELS "e2e")
   endforeach()
   add_dependencies(window_e2e_test swayboard swayboard-capture)
 else()
@@ -31,9 +31,8 @@ endif()
 if(XVFB_RUN AND XDOTOOL)
   add_test(NAME audio_e2e
     COMMAND ${XVFB_RUN} -a -s "-screen 0 1024x768x24"
-      sh ${CMAKE_SOURCE_DIR}/tests/e2e/audio_e2e.sh $<TARGET_FILE:swayboard>
-      ${CMAKE_SOURCE_DIR}/resources/data/ormivaara.xm)
-  set_tests_properties(audio_e2e PROPERTIES TIMEOUT 120 LABELS "e2e" SKIP_RETURN_CODE 77
+      sh ${CMAKE_SOURCE_DIR}/tests/e2e/audio_e2e.sh $<TARGET_FILE:swayboard>)
+  set_tests_properties(audio_e2e PROPERTIES TIMEOUT 600 LABELS "e2e"
     ENVIRONMENT "${SWAYBOARD_E2E_ENV}")
 else()
   message(WARNING "xvfb-run or xdotool is missing: no end-to-end test of the sound")

@@ -11,6 +11,10 @@ add_executable(swayboard-capture recorder/capture.cpp recorder/surface_png.cpp)
 target_link_libraries(swayboard-capture PRIVATE swayboard_recorder swayboard_core swayboard_archive swayboard_os
   swayboard_audio tools_common)
 
+if(NOT SWAYBOARD_TESTS)
+  return()
+endif()
+
 # The units, in process.
 add_executable(recorder_units_test tests/recorder/options_test.cpp tests/recorder/sound_test.cpp
   tests/recorder/progress_test.cpp)

@@ -1,14 +1,15 @@
 #!/bin/sh
 # with_window_manager.sh -- runs a command in the current X server with a window manager running
 #
-# Full screen and the close button need a window manager, as on any desktop.
+# Full screen and the close button need a window manager, as on any desktop. It is
+# waited for until it has claimed the screen; the bound only catches one that never does.
+BOUND=90
 openbox --sm-disable >/dev/null 2>&1 &
 wm=$!
-tries=0
+deadline=$(($(date +%s) + BOUND))
 until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"; do
-  tries=$((tries + 1))
-  if [ $tries -gt 100 ]; then
-    echo "the window manager did not start" >&2
+  if [ "$(date +%s)" -ge $deadline ] || ! kill -0 $wm 2>/dev/null; then
+    echo "the window manager did not start within $BOUND s" >&2
     kill $wm 2>/dev/null
     exit 1
   fi

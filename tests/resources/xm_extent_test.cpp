@@ -223,6 +223,7 @@ TEST(xm_extent, the_shipped_module_measures_its_archived_size)
     uint32_t size = 0;
     const unsigned char* module = load_resource("ormivaara.xm", &size);
     ASSERT_NE(module, nullptr);
+    ASSERT_GT(size, 0u);
     EXPECT_EQ(xm_extent(module, size), size);
     // As loading sees it: no length, only the sane bound.
     EXPECT_EQ(xm_extent(module, XM_MAX_EXTENT), size);

@@ -53,6 +53,8 @@ static fault_record* seen()
 }
 
 static int64_t true_monotonic_us();
+// The true monotonic time of the intro's latest clock reading (any clock).
+static int64_t last_clock_read_us = 0;
 
 // The wall clock's offset from the truth: none, or -J and +J in turns of clock_jump_frames frames.
 static int64_t wall_offset_s()
@@ -120,8 +122,11 @@ int __wrap_SDL_PollEvent(SDL_Event* event)
         *event = release;
         return 1;
     }
+    // NOTE: the frame is timed by the loop's own clock reading at its start, the last one
+    // before this drain. Timing the drain itself would count any hold-up between the two
+    // against the next frame, which a busy machine would show as a frame paced too short.
     if (frame < FAULT_MAX_FRAMES)
-        record->frame_start_us[frame] = true_monotonic_us();
+        record->frame_start_us[frame] = last_clock_read_us;
     if (music_handle != 0)
         record->music_loaded = 1;
     record->frames = frame;
@@ -147,6 +152,10 @@ int __real_clock_gettime(clockid_t, timespec*);
 int __wrap_clock_gettime(clockid_t clock, timespec* now)
 {
     int result = __real_clock_gettime(clock, now);
+    // The monotonic reading itself, not a second one: the process may be held up between two.
+    if (result == 0)
+        last_clock_read_us = clock == CLOCK_MONOTONIC ? int64_t(now->tv_sec) * 1000000 + now->tv_nsec / 1000
+                                                       : true_monotonic_us();
     if (result == 0 && (clock == CLOCK_REALTIME || clock == CLOCK_REALTIME_COARSE)) {
         seen()->wall_clock_reads++;
         now->tv_sec += wall_offset_s();

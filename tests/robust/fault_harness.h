@@ -31,7 +31,7 @@ struct fault_record {
     int64_t longest_sleep_us;
     int64_t skipped_sleep_us; // the long sleeps skipped, added up
     int wall_clock_reads;   // reads of the wall clock (time, gettimeofday, CLOCK_REALTIME)
-    int64_t frame_start_us[FAULT_MAX_FRAMES]; // true monotonic time of each frame's event drain
+    int64_t frame_start_us[FAULT_MAX_FRAMES]; // true monotonic time of each frame's first clock reading
     int guarded_blocks;     // calloc blocks placed against a guard page
     int music_loaded;       // a module was loaded while the frames ran
     int exit_status;        // intro_main's result in the child

@@ -78,6 +78,7 @@ TEST(faults, a_refused_video_mode_ends_start_up_quietly)
         EXPECT_EQ(fault_seen->video_modes, 1);
         EXPECT_EQ(fault_seen->surface_calls, BITMAPS) << "no work surface after a refused mode";
         EXPECT_EQ(fault_seen->frames, 0);
+        EXPECT_EQ(fault_seen->skipped_sleep_us, 0) << "no opening pause without a display";
     }
 }
 
@@ -128,11 +129,12 @@ TEST(faults, frame_pacing_stays_twenty_ms_while_the_wall_clock_jumps)
     printf("frame periods over %zu frames: shortest %.2f ms, median %.2f ms, longest %.2f ms, mean %.2f ms\n",
            periods_ms.size(), shortest, median, sorted.back(), total_ms / periods_ms.size());
 
-    // Millisecond readings can make a frame up to 1 ms short; nothing can make it shorter.
-    EXPECT_GE(shortest, 18.9);
+    // Millisecond readings can make a frame up to 1 ms short; nothing can make it shorter:
+    // frames are timed by the loop's own clock readings, so a busy machine only ever makes
+    // them longer, and how much longer is not checked. That no frame asks to sleep beyond
+    // its budget is what rules out a jump back.
+    EXPECT_GE(shortest, 18.9) << "a frame ran unpaced";
     EXPECT_GE(median, 19.5);
-    // Another process on a busy machine can delay a frame, but not most of them.
-    EXPECT_LE(median, 22.0);
     EXPECT_LE(fault_seen->longest_sleep_us, 20000) << "no frame sleeps more than its whole budget";
 }
 

@@ -253,11 +253,19 @@ int main(int argc, char** argv)
                 heap_growth = sample.heap_bytes - first.heap_bytes;
         }
         long hwm_growth = taken.back().hwm_kb - first.hwm_kb;
+        // NOTE: when the libraries take their one-time step depends on the machine: a mixing
+        // thread held up by other work mixes a larger block later on and may grow a buffer
+        // then. A leak grows the heap again and again, so the second half may show one
+        // rise (within the step limit above) but not two.
         const memory_sample& middle = taken[taken.size() / 2];
         long long late_heap_growth = 0;
-        for (size_t i = taken.size() / 2; i < taken.size(); i++)
+        int late_heap_rises = 0;
+        for (size_t i = taken.size() / 2; i < taken.size(); i++) {
             if (taken[i].heap_bytes - middle.heap_bytes > late_heap_growth)
                 late_heap_growth = taken[i].heap_bytes - middle.heap_bytes;
+            if (i > taken.size() / 2 && taken[i].heap_bytes > taken[i - 1].heap_bytes)
+                late_heap_rises++;
+        }
         printf("after frame %lld: VmRSS grew at most %ld kB, VmHWM by %ld kB, heap in use by %lld B\n", first.frame,
                rss_growth, hwm_growth, heap_growth);
         if (rss_growth > RSS_GROWTH_LIMIT_KB || hwm_growth > RSS_GROWTH_LIMIT_KB) {
@@ -265,8 +273,9 @@ int main(int argc, char** argv)
             failed = 1;
         }
         // Under AddressSanitizer the C library's heap is not the one in use and reads 0 throughout.
-        printf("over the second half (from frame %lld): heap in use grew by %lld B\n", middle.frame, late_heap_growth);
-        if (heap_growth > HEAP_STEP_LIMIT_BYTES || late_heap_growth > 0) {
+        printf("over the second half (from frame %lld): heap in use grew by %lld B in %d rise(s)\n", middle.frame,
+               late_heap_growth, late_heap_rises);
+        if (heap_growth > HEAP_STEP_LIMIT_BYTES || late_heap_rises > 1) {
             fprintf(stderr, "robust_soak: the heap grew after warm-up\n");
             failed = 1;
         }

@@ -178,8 +178,8 @@ static int run(const std::string& command)
 
 TEST(images, generator_remakes_the_committed_files_byte_for_byte)
 {
-    if (access(MAKE_IMAGES_PATH, X_OK) != 0)
-        GTEST_SKIP() << "the generator " << MAKE_IMAGES_PATH << " is not built";
+    // The build makes the generator before this test; not finding it is a fault of the build.
+    ASSERT_EQ(access(MAKE_IMAGES_PATH, X_OK), 0) << MAKE_IMAGES_PATH;
     char scratch[] = "/tmp/images_test_XXXXXX";
     ASSERT_NE(mkdtemp(scratch), nullptr);
     ASSERT_EQ(run(std::string(MAKE_IMAGES_PATH) + " " + scratch), 0);
@@ -196,8 +196,7 @@ TEST(images, generator_remakes_the_committed_files_byte_for_byte)
 
 TEST(images, generator_reports_a_directory_it_cannot_write)
 {
-    if (access(MAKE_IMAGES_PATH, X_OK) != 0)
-        GTEST_SKIP() << "the generator " << MAKE_IMAGES_PATH << " is not built";
+    ASSERT_EQ(access(MAKE_IMAGES_PATH, X_OK), 0) << MAKE_IMAGES_PATH;
     EXPECT_NE(run(std::string(MAKE_IMAGES_PATH) + " /nonexistent/images_test 2>/dev/null"), 0);
     EXPECT_NE(run(std::string(MAKE_IMAGES_PATH) + " 2>/dev/null"), 0);
 }
