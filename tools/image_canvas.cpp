@@ -232,6 +232,16 @@ int write_png(const char* path, const picture* image)
     return png_image_write_to_file(&png, path, 0, image->rgb.data(), 0, nullptr) != 0;
 }
 
+int write_png_rgba(const char* path, int width, int height, const uint8_t* rgba)
+{
+    png_image png{};
+    png.version = PNG_IMAGE_VERSION;
+    png.width = png_uint_32(width);
+    png.height = png_uint_32(height);
+    png.format = PNG_FORMAT_RGBA;
+    return png_image_write_to_file(&png, path, 0, rgba, 0, nullptr) != 0;
+}
+
 uint32_t next_noise(uint32_t* state)
 {
     // xorshift32: never reaches 0 from a non-zero seed.

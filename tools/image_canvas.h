@@ -45,6 +45,8 @@ int read_bmp(const char* path, picture* out);
 
 int write_bytes(const char* path, const std::vector<uint8_t>& bytes);  // 1 on success
 int write_png(const char* path, const picture* image);                // 1 on success
+// Rows top first, four bytes red, green, blue, alpha (straight, not premultiplied) per pixel.
+int write_png_rgba(const char* path, int width, int height, const uint8_t* rgba);  // 1 on success
 
 // A small fixed-seed generator, so that every run draws the same stars.
 uint32_t next_noise(uint32_t* state);
