@@ -14,9 +14,13 @@ SUDO      := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 # Build tools and libraries, then what the tests use: a virtual X server and input
 # injection for the end-to-end tests, clang's fuzzing runtime, sox for audio checks.
 PACKAGES := cmake g++ make pkg-config libsdl1.2-compat-dev libopenmpt-dev libpng-dev \
-            libgtest-dev xvfb xauth xdotool x11-utils libx11-dev libxfixes-dev openbox libfreetype-dev fonts-dejavu-core clang libclang-rt-14-dev valgrind sox
+            libgtest-dev xvfb xauth xdotool x11-utils libx11-dev libxfixes-dev openbox libfreetype-dev fonts-dejavu-core clang libclang-rt-14-dev valgrind sox \
+            $(PACKAGE_TOOLS)
+# What the .deb is built and checked with: Debian's build flags and dpkg-shlibdeps,
+# the package checker, and the desktop entry's and metainfo's validators.
+PACKAGE_TOOLS := dpkg-dev lintian desktop-file-utils appstream binutils
 
-.PHONY: all deps configure build run test test-fast sanitize fuzz fuzz-build soak presentation-bench clean
+.PHONY: all deps configure build run test test-fast sanitize fuzz fuzz-build soak presentation-bench package clean
 
 all: build
 
@@ -79,6 +83,10 @@ BENCH_SECONDS ?= 10
 presentation-bench: configure
 	cmake --build $(BUILD) --target presentation_bench -j$(JOBS)
 	sh bench/presentation_bench.sh $(BUILD) $(BENCH_SECONDS)
+
+# The Debian package, build/swayboard_<version>_<arch>.deb, from the Release build.
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 # Only the release build's suite: quicker while working.
 test-fast: build
