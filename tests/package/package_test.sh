@@ -149,6 +149,27 @@ grep -q '^Icon=swayboard$' "$root/usr/share/applications/swayboard.desktop" || f
 grep -q '<launchable type="desktop-id">swayboard.desktop</launchable>' \
     "$root/usr/share/metainfo/example.swayboard.swayboard.metainfo.xml" || fail "the metainfo launches another desktop entry"
 
+# The copyright file in Debian's machine-readable format: the format line, and every
+# licence a Files paragraph names ("A and B", "A or B") spelled out in a License
+# paragraph of its own (lintian reads no such thing in a binary package).
+copyright=$root/usr/share/doc/swayboard/copyright
+head -n 1 "$copyright" | grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' ||
+    fail "the copyright file does not open with the machine-readable format line"
+awk '
+    /^$/ { in_files = 0; next }
+    /^Files:/ { in_files = 1; files++ }
+    /^License:/ {
+        sub(/^License: */, "")
+        if (in_files) { gsub(/ (and|or) /, "\n"); n = split($0, names, "\n"); for (i = 1; i <= n; i++) used[names[i]] = 1 }
+        else if (!in_files && !/^$/) defined[$0] = 1
+    }
+    END {
+        if (!files) { print "no Files paragraph"; bad = 1 }
+        for (name in used) if (!(name in defined)) { print "licence " name " has no License paragraph"; bad = 1 }
+        exit bad
+    }' "$copyright" || fail "the copyright file is incomplete"
+grep -q '^Files: \*$' "$copyright" || fail "the copyright file has no Files: * paragraph"
+
 #----------------------------------------------------------------------------------
 # lintian: errors and warnings fail; the rest is shown
 #----------------------------------------------------------------------------------
