@@ -18,9 +18,13 @@ SUDO      := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 RUN_PACKAGES      := cmake g++ make pkg-config libsdl1.2-compat-dev libopenmpt-dev
 # video: libpng for the recorder's PNG frames, ffmpeg for its videos.
 VIDEO_PACKAGES    := $(RUN_PACKAGES) libpng-dev ffmpeg
-# test: GoogleTest, the recorder's needs, FreeType and the face the font generator draws
-# from, a virtual X server with a window manager and input injection.
-TEST_PACKAGES     := $(VIDEO_PACKAGES) libgtest-dev libfreetype-dev fonts-dejavu-core \
+# The .deb is built and checked with Debian's build flags and dpkg-shlibdeps, the
+# package checker, and the desktop entry's and metainfo's validators.
+PACKAGE_TOOLS     := dpkg-dev lintian desktop-file-utils appstream binutils
+# test: the recorder's needs, the package tools (the package's test is in the suite),
+# GoogleTest, FreeType and the face the font generator draws from, a virtual X server
+# with a window manager and input injection.
+TEST_PACKAGES     := $(VIDEO_PACKAGES) $(PACKAGE_TOOLS) libgtest-dev libfreetype-dev fonts-dejavu-core \
                      xvfb xauth xdotool x11-utils libx11-dev libxfixes-dev openbox
 # fuzz: clang with libFuzzer and its sanitizer runtimes.
 FUZZ_PACKAGES     := $(TEST_PACKAGES) clang libclang-rt-14-dev
@@ -31,7 +35,7 @@ SOAK_PACKAGES     := $(TEST_PACKAGES)
 # Release build with the suite configured; `make run` alone configures it without.
 CONFIGURE_TESTS := cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DSWAYBOARD_TESTS=ON
 
-.PHONY: all build run video preview test test-fast sanitize fuzz soak memcheck presentation-bench clean \
+.PHONY: all build run video preview test test-fast sanitize fuzz soak memcheck presentation-bench package clean \
         deps-run deps-video deps-test deps-fuzz deps-memcheck deps-soak
 
 all: build
@@ -133,6 +137,10 @@ presentation-bench: deps-test
 	$(CONFIGURE_TESTS)
 	cmake --build $(BUILD) --target presentation_bench -j$(JOBS)
 	sh bench/presentation_bench.sh $(BUILD) $(BENCH_SECONDS)
+
+# The Debian package, build/swayboard_<version>_<arch>.deb, from the Release build.
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD)
