@@ -59,9 +59,15 @@ run_show() {
         [ -n "$window" ] || sleep 0.1
     done
     if [ -z "$window" ]; then
-        fail "$driver: no window appeared in $BOUND s"
-        kill $pid 2>/dev/null
-        wait $pid 2>/dev/null
+        if running $pid; then
+            fail "$driver: no window appeared in $BOUND s"
+            kill $pid 2>/dev/null
+            wait $pid 2>/dev/null
+        else
+            wait $pid
+            fail "$driver: the intro ended with status $? before its window appeared"
+        fi
+        sed 's/^/  intro: /' "$scratch/log"
         return
     fi
     shown_at=$(now)
