@@ -35,3 +35,5 @@ int bass_mix_rate();
 // Mixes every playing module into frames stereo frames of signed 16-bit samples, exactly
 // as the audio callback does (silence when nothing plays). Takes the audio lock itself.
 void bass_mix(int16_t* out, size_t frames);
+// The length of one pass of a module of size bytes, in seconds; 0 when it does not decode.
+double bass_module_seconds(const void* data, size_t size);

@@ -120,6 +120,24 @@ BOOL BASS_Start()
     return 1;
 }
 
+// A module decoded from size bytes, or null; libopenmpt copies what it needs, so the
+// bytes are not referred to after this call.
+static openmpt_module* decode_module(const void* data, size_t size)
+{
+    return openmpt_module_create_from_memory2(data, size, openmpt_log_func_silent, nullptr, openmpt_error_func_ignore,
+                                              nullptr, nullptr, nullptr, nullptr);
+}
+
+double bass_module_seconds(const void* data, size_t size)
+{
+    openmpt_module* module = decode_module(data, size);
+    if (!module)
+        return 0;
+    double seconds = openmpt_module_get_duration_seconds(module);
+    openmpt_module_destroy(module);
+    return seconds;
+}
+
 HMUSIC BASS_MusicLoad(BOOL mem, const void* file, QWORD offset, DWORD length, DWORD flags)
 {
     // Only modules in memory: nothing here reads files.
@@ -138,10 +156,7 @@ HMUSIC BASS_MusicLoad(BOOL mem, const void* file, QWORD offset, DWORD length, DW
     }
     if (free_slot < 0)
         return 0;
-    // libopenmpt copies what it needs; the bytes are not referred to after this call.
-    openmpt_module* module = openmpt_module_create_from_memory2(data, size, openmpt_log_func_silent, nullptr,
-                                                                openmpt_error_func_ignore, nullptr, nullptr,
-                                                                nullptr, nullptr);
+    openmpt_module* module = decode_module(data, size);
     if (!module)
         return 0;
     openmpt_module_set_repeat_count(module, (flags & BASS_SAMPLE_LOOP) ? -1 : 0);

@@ -16,7 +16,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <libopenmpt/libopenmpt.h>
 
 constexpr int WAV_PCM = 1;
 constexpr int SAMPLE_BITS = 16;
@@ -43,13 +42,9 @@ long long sound_pass_frames()
     const unsigned char* module = module_bytes(&extent);
     if (!module)
         return 0;
-    openmpt_module* probe = openmpt_module_create_from_memory2(module, extent, openmpt_log_func_silent, nullptr,
-                                                               openmpt_error_func_ignore, nullptr, nullptr,
-                                                               nullptr, nullptr);
-    if (!probe)
+    double seconds = bass_module_seconds(module, extent);
+    if (seconds <= 0)
         return 0;
-    double seconds = openmpt_module_get_duration_seconds(probe);
-    openmpt_module_destroy(probe);
     return static_cast<long long>(std::ceil(seconds * SHOW_RATE - 1e-6));
 }
 

@@ -5,7 +5,7 @@ add_library(swayboard_recorder STATIC
   recorder/encoder.cpp recorder/options.cpp recorder/output.cpp recorder/progress.cpp recorder/sound.cpp)
 target_include_directories(swayboard_recorder PUBLIC ${CMAKE_SOURCE_DIR})
 # The real audio stand-in: the recorder mixes the tune offline exactly as the device callback does.
-target_link_libraries(swayboard_recorder PUBLIC swayboard_core swayboard_audio PkgConfig::OPENMPT)
+target_link_libraries(swayboard_recorder PUBLIC swayboard_core swayboard_audio)
 
 add_executable(swayboard-capture recorder/capture.cpp recorder/surface_png.cpp)
 target_link_libraries(swayboard-capture PRIVATE swayboard_recorder swayboard_core swayboard_archive swayboard_os

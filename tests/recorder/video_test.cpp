@@ -255,7 +255,8 @@ TEST_F(video, an_interrupt_stops_the_recording_and_leaves_no_file)
     const std::string err_path = dir + "/err";
     pid_t pid = fork();
     if (pid == 0) {
-        freopen(err_path.c_str(), "w", stderr);
+        if (!freopen(err_path.c_str(), "w", stderr))
+            _exit(125);
         execl(capture_program().c_str(), "swayboard-capture", "--frames", "100000", "--video", video_path.c_str(),
               "--audio", sound_path.c_str(), static_cast<char*>(nullptr));
         _exit(126);
