@@ -35,8 +35,7 @@ SOAK_PACKAGES     := $(TEST_PACKAGES)
 # Release build with the suite configured; `make run` alone configures it without.
 CONFIGURE_TESTS := cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DSWAYBOARD_TESTS=ON
 
-.PHONY: all build run video preview test test-fast sanitize fuzz soak memcheck presentation-bench package clean \
-        deps-run deps-video deps-test deps-fuzz deps-memcheck deps-soak
+.PHONY: all build run video preview test test-fast sanitize fuzz soak memcheck presentation-bench package clean
 
 all: build
 
@@ -53,18 +52,9 @@ define install_missing
 	fi
 endef
 
-deps-run:
-	$(call install_missing,$(RUN_PACKAGES))
-deps-video:
-	$(call install_missing,$(VIDEO_PACKAGES))
-deps-test:
-	$(call install_missing,$(TEST_PACKAGES))
-deps-fuzz:
-	$(call install_missing,$(FUZZ_PACKAGES))
-deps-memcheck:
-	$(call install_missing,$(MEMCHECK_PACKAGES))
-deps-soak:
-	$(call install_missing,$(SOAK_PACKAGES))
+# deps-run, deps-video, deps-test, ...: what that command needs, from its list above.
+deps-%:
+	$(call install_missing,$($(shell echo $* | tr a-z A-Z)_PACKAGES))
 
 # Only the intro. A tree that `make test` configured keeps its tests; a fresh one
 # is configured without them, so that GoogleTest and the rest are not needed.
