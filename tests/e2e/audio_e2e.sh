@@ -1,7 +1,7 @@
 #!/bin/sh
 # audio_e2e.sh -- the intro's sound end to end: the music reaches a disk "device", and with no device the show runs silent
 #
-# Usage, under a virtual X server:  xvfb-run -a sh audio_e2e.sh path/to/swayboard
+# Usage, under a virtual X server:  sh with_x_server.sh 1024x768x24 sh audio_e2e.sh path/to/swayboard
 # Every wait below is for a condition, bounded by BOUND seconds: a busy machine may take
 # long to start the intro or to feed the device, and that is no failure.
 set -u

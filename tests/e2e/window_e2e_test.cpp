@@ -1,6 +1,6 @@
 // window_e2e_test.cpp -- the real intro in a real X server: what it shows, what ends it, how it exits
 //
-// Runs under a virtual X server (xvfb-run) and drives the intro with xdotool. The
+// Runs under a virtual X server (with_x_server.sh) and drives the intro with xdotool. The
 // intro's path comes in SWAYBOARD_INTRO, the capture tool's in SWAYBOARD_CAPTURE.
 #include "app/display.h"
 #include "effects/layout.h"
@@ -241,7 +241,7 @@ class window_e2e : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_NE(getenv("DISPLAY"), nullptr) << "run under xvfb-run";
+        ASSERT_NE(getenv("DISPLAY"), nullptr) << "run under a virtual X server";
         ASSERT_NE(getenv("SWAYBOARD_INTRO"), nullptr);
         display = XOpenDisplay(nullptr);
         ASSERT_NE(display, nullptr);
@@ -417,7 +417,7 @@ class window_scale : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_NE(getenv("DISPLAY"), nullptr) << "run under xvfb-run";
+        ASSERT_NE(getenv("DISPLAY"), nullptr) << "run under a virtual X server";
         ASSERT_NE(getenv("SWAYBOARD_INTRO"), nullptr);
         ASSERT_NE(getenv("SWAYBOARD_CAPTURE"), nullptr);
         display = XOpenDisplay(nullptr);
