@@ -20,6 +20,14 @@ foreach(name IN LISTS SWAYBOARD_ARCHIVE_FILES)
   endif()
 endforeach()
 
+if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
+  set(SWAYBOARD_OBJECT_FORMAT PE)
+elseif(CMAKE_SYSTEM_NAME STREQUAL "Emscripten")
+  set(SWAYBOARD_OBJECT_FORMAT WASM)
+else()
+  set(SWAYBOARD_OBJECT_FORMAT ELF)
+endif()
+
 function(swayboard_add_archive target)
   set(files ${ARGN})
   set(inputs "")
@@ -33,6 +41,7 @@ function(swayboard_add_archive target)
     COMMAND ${CMAKE_COMMAND}
       -DDATA_DIR=${SWAYBOARD_DATA_DIR}
       -DOUT_DIR=${out}
+      -DOBJECT_FORMAT=${SWAYBOARD_OBJECT_FORMAT}
       "-DFILES=${files}"
       -P ${CMAKE_SOURCE_DIR}/cmake/make_archive.cmake
     BYPRODUCTS ${out}/file_blob.S ${out}/file_table.cpp

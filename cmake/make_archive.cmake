@@ -1,10 +1,22 @@
 # make_archive.cmake -- writes the archive's assembler blob and C++ table (run by the build)
 #
-# Inputs: DATA_DIR, OUT_DIR, FILES (the catalogue, in table order).
+# Inputs: DATA_DIR, OUT_DIR, FILES (the catalogue, in table order), OBJECT_FORMAT (ELF,
+# PE or WASM: the assembler directives differ between the three object formats).
+if(NOT OBJECT_FORMAT)
+  set(OBJECT_FORMAT ELF)
+endif()
 
 file(MAKE_DIRECTORY ${OUT_DIR})
 set(blob "/* generated from resources/data: the archived files back to back, in table order */\n")
-string(APPEND blob "    .section .rodata\n    .globl file_blob\n    .type file_blob, @object\nfile_blob:\n")
+# NOTE: PE/COFF knows no .type, .size or GNU-stack note; a wasm data symbol must have a
+# section of its own and a size.
+if(OBJECT_FORMAT STREQUAL "PE")
+  string(APPEND blob "    .section .rdata,\"dr\"\n    .globl file_blob\nfile_blob:\n")
+elseif(OBJECT_FORMAT STREQUAL "WASM")
+  string(APPEND blob "    .section .rodata.file_blob,\"\",@\n    .globl file_blob\n    .type file_blob, @object\nfile_blob:\n")
+else()
+  string(APPEND blob "    .section .rodata\n    .globl file_blob\n    .type file_blob, @object\nfile_blob:\n")
+endif()
 set(table "// generated from resources/data: the archive directory, in table order\n")
 string(APPEND table "#include \"resources/store.h\"\n\nconst file_entry file_table[] = {\n")
 set(total 0)
@@ -20,9 +32,16 @@ foreach(name IN LISTS FILES)
   string(APPEND blob "    .incbin \"${path}\" /* ${digest} */\n")
   string(APPEND table "    {${size}u, \"${name}\"},\n")
 endforeach()
-string(APPEND blob "    .size file_blob, ${total}\n")
 # A trailing byte nobody reads keeps the symbol valid even if every file were empty.
-string(APPEND blob "    .byte 0\n    .section .note.GNU-stack,\"\",@progbits\n")
+if(OBJECT_FORMAT STREQUAL "PE")
+  string(APPEND blob "    .byte 0\n")
+elseif(OBJECT_FORMAT STREQUAL "WASM")
+  math(EXPR with_end "${total} + 1")
+  string(APPEND blob "    .byte 0\n    .size file_blob, ${with_end}\n")
+else()
+  string(APPEND blob "    .size file_blob, ${total}\n")
+  string(APPEND blob "    .byte 0\n    .section .note.GNU-stack,\"\",@progbits\n")
+endif()
 string(APPEND table "    {0u, nullptr},\n};\n")
 
 # Rewritten only on change, so that an unchanged archive rebuilds nothing.
