@@ -68,12 +68,13 @@ static xm_envelope envelope(std::initializer_list<envelope_point> points, int su
 // every instrument alike, in three steps, each taking what the one before could not:
 // its notes' volumes, up to the top volume; a sustained envelope, pressed towards the
 // top (the attack is there already, so the held part rises); a limiter on the sample,
-// no harder than MAX_DRIVE. Kicks and toms already strike at the top and fall short by
-// up to 3 dB, so the lift is set above the 4 dB wanted. The player mixes four channels
-// with headroom to spare: the mix cannot clip.
+// no harder than MAX_DRIVE. Kicks and toms strike at the top already and squares cannot
+// be limited, so they take less, and the lift is set above the 3.5 dB a whole pass gains
+// by it. The player mixes four channels with headroom to spare: the mix cannot clip.
 constexpr double MASTER_GAIN = 1.68;  // +4.5 dB
 constexpr int TOP_VOLUME = 64;
 constexpr int SUSTAIN_HOLD = 24;      // ticks a sustained envelope is counted as held, a typical note
+constexpr double MIN_DEPTH = 0.5;     // an envelope keeps at least the shape of its square root
 constexpr double LIMIT_BELOW = 1.01;  // a lift left over smaller than this needs no limiter
 constexpr double MAX_DRIVE = 1.6;     // no sample squashed harder than the hard kick's own shape
 
@@ -100,7 +101,8 @@ static int lifted(int level, double gain) { return std::min(TOP_VOLUME, int(lrou
 // of the top (1 leaves it, 0 raises every level above 0 to the top). Rounded as stored.
 static int pressed(int level, double depth)
 {
-    return int(lround(TOP_VOLUME * pow(double(level) / TOP_VOLUME, depth)));
+    // NOTE: pow(0, 0) is 1: a swell from silence must still start from silence.
+    return level ? int(lround(TOP_VOLUME * pow(double(level) / TOP_VOLUME, depth))) : 0;
 }
 
 // The square of an envelope's levels summed tick by tick after pressing, with the
@@ -126,7 +128,7 @@ static double lift_envelope(xm_envelope* e, double gain)
 {
     if (!e->count || e->sustain < 0) return 1.0;
     const double before = envelope_energy(*e, 1.0), target = before * gain * gain;
-    double low = 0.0, high = 1.0;  // depths: low carries at least the target, high less
+    double low = MIN_DEPTH, high = 1.0;  // depths: low carries at least the target, high less
     if (envelope_energy(*e, low) <= target) high = low;
     for (int i = 0; i < 50 && low < high; i++) {
         double mid = (low + high) / 2;
