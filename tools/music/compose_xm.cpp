@@ -6,7 +6,10 @@
 // intro that plays once; orders 1-16 are the loop (verse, chorus, breakdown, verse,
 // final chorus), closed by a jump back to order 1 on the last row. Channel 0 is the
 // drum kit, 1 the bass, 2 chords (tracker arpeggios, pads, stabs), 3 the lead.
-// Everything is computed from fixed numbers, so the same build writes the same bytes.
+// The patterns are written first: the instruments are mastered to the note volumes
+// they are played at (see Mastering). Everything is computed from fixed numbers, so the
+// same build writes the same bytes.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -57,6 +60,94 @@ static xm_envelope envelope(std::initializer_list<envelope_point> points, int su
     return e;
 }
 
+// ---------------------------------------------------------------------------------
+// Mastering
+// ---------------------------------------------------------------------------------
+// The parts are balanced at the volumes the patterns and instruments below are written
+// with, which left the tune some 4 dB quieter than a finished release. MASTER_GAIN lifts
+// every instrument alike, in three steps, each taking what the one before could not:
+// its notes' volumes, up to the top volume; a sustained envelope, pressed towards the
+// top (the attack is there already, so the held part rises); a limiter on the sample,
+// no harder than MAX_DRIVE. Kicks and toms strike at the top already and squares cannot
+// be limited, so they take less, and the lift is set above the 3.5 dB a whole pass gains
+// by it. The player mixes four channels with headroom to spare: the mix cannot clip.
+constexpr double MASTER_GAIN = 1.68;  // +4.5 dB
+constexpr int TOP_VOLUME = 64;
+constexpr int SUSTAIN_HOLD = 24;      // ticks a sustained envelope is counted as held, a typical note
+constexpr double MIN_DEPTH = 0.5;     // an envelope keeps at least the shape of its square root
+constexpr double LIMIT_BELOW = 1.01;  // a lift left over smaller than this needs no limiter
+constexpr double MAX_DRIVE = 1.6;     // no sample squashed harder than the hard kick's own shape
+
+static int loudest_note[INSTRUMENT_COUNT + 1];  // by slot, from the patterns
+
+static void find_loudest_notes()
+{
+    for (const xm_pattern& p : song.patterns)
+        for (const auto& row : p.cells)
+            for (const xm_cell& c : row)
+                if (c.instrument && c.volume)
+                    loudest_note[c.instrument] = std::max(loudest_note[c.instrument], c.volume - 0x10);
+}
+
+// The share of MASTER_GAIN that the notes of slot take.
+static double note_gain(int slot)
+{
+    return loudest_note[slot] ? std::min(MASTER_GAIN, double(TOP_VOLUME) / loudest_note[slot]) : MASTER_GAIN;
+}
+
+static int lifted(int level, double gain) { return std::min(TOP_VOLUME, int(lround(level * gain))); }
+
+// An envelope level pressed towards the top: depth is the exponent on the level's share
+// of the top (1 leaves it, 0 raises every level above 0 to the top). Rounded as stored.
+static int pressed(int level, double depth)
+{
+    // NOTE: pow(0, 0) is 1: a swell from silence must still start from silence.
+    return level ? int(lround(TOP_VOLUME * pow(double(level) / TOP_VOLUME, depth))) : 0;
+}
+
+// The square of an envelope's levels summed tick by tick after pressing, with the
+// sustain level held for SUSTAIN_HOLD ticks.
+static double envelope_energy(const xm_envelope& e, double depth)
+{
+    double sum = 0;
+    for (int i = 0; i + 1 < e.count; i++) {
+        double a = pressed(e.level[i], depth), b = pressed(e.level[i + 1], depth);
+        for (int t = 0, span = e.tick[i + 1] - e.tick[i]; t < span; t++) {
+            double level = a + (b - a) * t / span;
+            sum += level * level;
+        }
+    }
+    if (e.sustain >= 0) sum += SUSTAIN_HOLD * pow(pressed(e.level[e.sustain], depth), 2);
+    return sum;
+}
+
+// Presses a sustained envelope so that it carries gain times its energy, keeping the
+// order of its levels (a compressor on every note). Returns the gain reached: 1 for no
+// envelope or a percussive one, short of gain when every level reaches the top.
+static double lift_envelope(xm_envelope* e, double gain)
+{
+    if (!e->count || e->sustain < 0) return 1.0;
+    const double before = envelope_energy(*e, 1.0), target = before * gain * gain;
+    double low = MIN_DEPTH, high = 1.0;  // depths: low carries at least the target, high less
+    if (envelope_energy(*e, low) <= target) high = low;
+    for (int i = 0; i < 50 && low < high; i++) {
+        double mid = (low + high) / 2;
+        if (envelope_energy(*e, mid) < target) high = mid;
+        else low = mid;
+    }
+    double reached = sqrt(envelope_energy(*e, low) / before);
+    for (int i = 0; i < e->count; i++) e->level[i] = uint16_t(pressed(e->level[i], low));
+    return reached;
+}
+
+static void lift_note_volumes()
+{
+    for (xm_pattern& p : song.patterns)
+        for (auto& row : p.cells)
+            for (xm_cell& c : row)
+                if (c.instrument && c.volume) c.volume = uint8_t(0x10 + lifted(c.volume - 0x10, note_gain(c.instrument)));
+}
+
 static xm_instrument& define(int slot, const char* name, const synth_voice& voice, int volume,
                              uint8_t panning, int relative_note, const xm_envelope& env, int fadeout)
 {
@@ -64,9 +155,13 @@ static xm_instrument& define(int slot, const char* name, const synth_voice& voic
     ins = xm_instrument{};
     memcpy(ins.name, name, strnlen(name, sizeof(ins.name)));  // zero-filled, not terminated
     ins.envelope = env;
+    double rest = MASTER_GAIN / note_gain(slot);
+    rest /= lift_envelope(&ins.envelope, rest);
+    synth_voice limited = voice;
+    if (rest > LIMIT_BELOW) rest /= synth_limit(&limited, rest, MAX_DRIVE);
     ins.fadeout = uint16_t(fadeout);
-    synth_store(voice, &ins.sample);
-    ins.sample.volume = uint8_t(volume);
+    synth_store(limited, &ins.sample);
+    ins.sample.volume = uint8_t(lifted(volume, note_gain(slot)));
     ins.sample.panning = panning;
     ins.sample.relative_note = int8_t(relative_note);
     return ins;
@@ -680,10 +775,6 @@ int main(int argc, char** argv)
     song.patterns.assign(PATTERN_COUNT, xm_pattern{});
     song.instruments.assign(INSTRUMENT_COUNT, xm_instrument{});
 
-    // Instruments
-    make_drums();
-    make_tonal();
-
     // Patterns
     compose_intro();
     compose_verses();
@@ -691,6 +782,12 @@ int main(int argc, char** argv)
     compose_breakdown();
     compose_reprise();
     compose_finale();
+
+    // Instruments, mastered to the patterns' volumes; then the notes' share of the lift
+    find_loudest_notes();
+    make_drums();
+    make_tonal();
+    lift_note_volumes();
 
     // Output
     std::vector<uint8_t> bytes;

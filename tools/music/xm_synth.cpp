@@ -196,10 +196,44 @@ void synth_mix(std::vector<float>& a, const std::vector<float>& b, size_t offset
     for (size_t i = 0; i < b.size(); i++) a[offset + i] += gain * b[i];
 }
 
-void synth_store(const synth_voice& voice, xm_sample* sample)
+static double peak_of(const std::vector<float>& wave)
 {
     double peak = 0;
-    for (float x : voice.wave) peak = fmax(peak, fabs(x));
+    for (float x : wave) peak = fmax(peak, fabs(x));
+    return peak;
+}
+
+// RMS of the wave scaled to a peak of 1 and soft-clipped with drive (0: untouched).
+static double clipped_rms(const std::vector<float>& wave, double peak, double drive)
+{
+    double sum = 0;
+    for (float x : wave) {
+        double y = drive > 0 ? tanh(drive * x / peak) / tanh(drive) : x / peak;
+        sum += y * y;
+    }
+    return sqrt(sum / double(wave.size()));
+}
+
+double synth_limit(synth_voice* voice, double gain, double max_drive)
+{
+    const double peak = peak_of(voice->wave);
+    if (peak <= 0 || gain <= 1) return 1.0;
+    const double before = clipped_rms(voice->wave, peak, 0), target = before * gain;
+    double low = 0, high = max_drive;
+    if (clipped_rms(voice->wave, peak, high) <= target) low = high;
+    for (int i = 0; i < 60 && low < high; i++) {
+        double mid = (low + high) / 2;
+        if (clipped_rms(voice->wave, peak, mid) < target) low = mid;
+        else high = mid;
+    }
+    const double reached = clipped_rms(voice->wave, peak, high) / before;
+    for (float& x : voice->wave) x = float(tanh(high * x / peak) / tanh(high));
+    return reached;
+}
+
+void synth_store(const synth_voice& voice, xm_sample* sample)
+{
+    double peak = peak_of(voice.wave);
     double scale = peak > 0 ? 127.0 / peak : 0.0;
     sample->data.resize(voice.wave.size());
     for (size_t n = 0; n < voice.wave.size(); n++) {

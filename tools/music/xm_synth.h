@@ -72,6 +72,12 @@ synth_voice synth_noise_loop(size_t length, synth_filter* filters, int filter_co
 // Mixes b into a at offset (a grows as needed).
 void synth_mix(std::vector<float>& a, const std::vector<float>& b, size_t offset, float gain);
 
+// Makes a voice louder for the same peak: a soft clip, tanh(drive x) / tanh(drive), whose
+// drive (up to max_drive) is searched so that the RMS at full scale grows by gain: a
+// limiter with its make-up gain, the peaks kept and the body and tail brought up. A loop
+// stays seamless, as every sample goes through the same curve. Returns the gain reached.
+double synth_limit(synth_voice* voice, double gain, double max_drive);
+
 // Scales the voice to a peak of full scale, rounds it to 8 bits and fills data and loop
 // of sample (volume, panning and tuning are left to the caller).
 void synth_store(const synth_voice& voice, xm_sample* sample);
