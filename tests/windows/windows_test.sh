@@ -20,7 +20,8 @@ EVERY=100
 # The logo above the text window: the show never draws there after the background.
 LOGO="70 4 660 84"
 # The scroller's band: it moves every frame.
-SCROLL_BAND="0 537 800 41"
+SCROLL_X=0 SCROLL_Y=537 SCROLL_W=800 SCROLL_H=41
+SHOW_W=800 SHOW_H=600
 # Two seconds of 44,100 Hz stereo S16 from the disk audio driver, and a sound that is heard.
 ENOUGH_AUDIO=$((44100 * 4 * 2))
 SOUND_PEAK=1000
@@ -121,11 +122,18 @@ start_show() {
         window=$(xdotool search --onlyvisible --classname swayboard.exe 2>/dev/null | head -n 1)
         [ -n "$window" ] || sleep 0.2
     done
-    until [ -z "$window" ] || "$x_window" same "$window" "$background" $LOGO >/dev/null 2>&1 ||
+    # Where full screen cannot switch the display to 800x600 (as in the virtual X
+    # server), the show is centred in a window the size of the screen.
+    offset="0 0"
+    if [ -n "$window" ]; then
+        offset=$(xdotool getwindowgeometry "$window" |
+            awk -v w=$SHOW_W -v h=$SHOW_H '/Geometry:/ { split($2, s, "x"); print int((s[1] - w) / 2), int((s[2] - h) / 2) }')
+    fi
+    until [ -z "$window" ] || "$x_window" same "$window" "$background" $LOGO $offset >/dev/null 2>&1 ||
         [ "$(now)" -ge $deadline ]; do
         sleep 0.2
     done
-    if [ -z "$window" ] || ! "$x_window" same "$window" "$background" $LOGO; then
+    if [ -z "$window" ] || ! "$x_window" same "$window" "$background" $LOGO $offset; then
         fail "swayboard.exe $*: no window showing the logo within $BOUND s"
         sed 's/^/  intro: /' "$scratch/log"
         stop_show
@@ -139,9 +147,14 @@ stop_show() {
         wait $pid 2>/dev/null
     fi
 }
+# scroll_band: the scroller's band in the window.
+scroll_band() {
+    echo "$offset" | awk -v x=$SCROLL_X -v y=$SCROLL_Y -v w=$SCROLL_W -v h=$SCROLL_H '{ print x + $1, y + $2, w, h }'
+}
 # shown_frames: the show draws on (ten more frames) and so has handled every earlier event.
 shown_frames() {
-    "$x_window" changes "$window" $SCROLL_BAND 10 $BOUND
+    # shellcheck disable=SC2046
+    "$x_window" changes "$window" $(scroll_band) 10 $BOUND
 }
 # ends_with_zero WHAT: the show ends within the bound with status 0.
 ends_with_zero() {
@@ -162,15 +175,22 @@ ends_with_zero() {
 # through the X server's input (XTEST), as a user's would, not as sent events.
 point_at_show() {
     xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window"
-    xdotool mousemove --window "$window" 400 300
+    xdotool mousemove --window "$window" $((SHOW_W / 2)) $((SHOW_H / 2))
 }
 peak_of() {
     od -An -v -td2 -w2 "$1" | awk '{ v = $1 < 0 ? -$1 : $1; if (v > m) m = v } END { print m + 0 }'
 }
 
+# covers SIZE: the show's window is SIZE (WxH) large.
+covers() {
+    xdotool getwindowgeometry "$window" | grep -q "Geometry: $1\$"
+}
+
 start_show window
 if [ -n "$pid" ]; then
-    echo "frames per second in a window: $("$x_window" rate "$window" $SCROLL_BAND 10)"
+    covers ${SHOW_W}x$SHOW_H || fail "the window is not ${SHOW_W}x$SHOW_H"
+    # shellcheck disable=SC2046
+    echo "frames per second in a window: $("$x_window" rate "$window" $(scroll_band) 10)"
     # The music reaches the disk driver's file.
     deadline=$(($(now) + BOUND))
     until [ "$(wc -c <"$scratch/out.raw" 2>/dev/null || echo 0)" -ge $ENOUGH_AUDIO ] || [ "$(now)" -ge $deadline ]; do
@@ -199,6 +219,7 @@ done
 # Full screen: it starts with no argument and a key ends it.
 start_show
 if [ -n "$pid" ]; then
+    covers "$(xdotool getdisplaygeometry | tr ' ' x)" || fail "full screen: the window does not cover the screen"
     shown_frames || fail "full screen: the show does not draw"
     point_at_show
     xdotool key space

@@ -1,7 +1,8 @@
 // x_window.cpp -- what the Windows test asks of an X window: a region against a picture, its changes, a close request
 //
-// x_window same WINDOW PICTURE.bmp X Y W H      exit 0 when the region equals the picture's
-//                                               at the same place, 1 when it does not
+// x_window same WINDOW PICTURE.bmp X Y W H [DX DY]
+//                                               exit 0 when the window's region at X+DX, Y+DY
+//                                               equals the picture's at X, Y; 1 when it does not
 // x_window changes WINDOW X Y W H COUNT BOUND   exit 0 once the region has changed COUNT times,
 //                                               1 when BOUND seconds pass first
 // x_window rate WINDOW X Y W H SECONDS          prints how many times a second the region changed
@@ -107,10 +108,11 @@ static int close_request(Display* display, Window window)
 int main(int argc, char** argv)
 {
     const char* mode = argc > 2 ? argv[1] : "";
-    int wanted_args = strcmp(mode, "same") == 0 || strcmp(mode, "rate") == 0 ? 8
+    int wanted_args = strcmp(mode, "same") == 0 && argc == 10 ? 10
+                    : strcmp(mode, "same") == 0 || strcmp(mode, "rate") == 0 ? 8
                     : strcmp(mode, "changes") == 0 ? 9 : strcmp(mode, "close") == 0 ? 3 : 0;
     if (!wanted_args || argc != wanted_args) {
-        fputs("usage: x_window same WINDOW PICTURE.bmp X Y W H | changes WINDOW X Y W H COUNT BOUND\n"
+        fputs("usage: x_window same WINDOW PICTURE.bmp X Y W H [DX DY] | changes WINDOW X Y W H COUNT BOUND\n"
               "                | rate WINDOW X Y W H SECONDS | close WINDOW\n", stderr);
         return 2;
     }
@@ -128,8 +130,12 @@ int main(int argc, char** argv)
     for (int i = 0; i < 4; i++)
         region[i] = atoi(argv[first + i]);
     if (strcmp(mode, "same") == 0) {
-        pixels shown = grab(display, window, region);
         pixels wanted = bmp_region(argv[3], region);
+        if (argc == 10) {
+            region[0] += atoi(argv[8]);
+            region[1] += atoi(argv[9]);
+        }
+        pixels shown = grab(display, window, region);
         if (shown.empty() || wanted.empty()) {
             fputs("x_window: the window or the picture could not be read\n", stderr);
             return 2;
