@@ -1,7 +1,7 @@
 # make_zip.cmake -- packs the Windows programs, SDL.dll, the README, the window shortcut and the licences into one zip
 #
 # cmake -DSOURCE_DIR=.. -DDEPS_DIR=.. -DSTAGE_DIR=.. -DNAME=.. -DVERSION=.. -DPROGRAMS=a.exe;b.exe;SDL.dll
-#       -DZIP=out.zip -P make_zip.cmake
+#       -DSTRIP=x86_64-w64-mingw32-strip -DZIP=out.zip -P make_zip.cmake
 # The zip holds one folder, NAME. Text files get Windows line ends; every entry gets the
 # same time stamp, so the same inputs give the same zip.
 set(folder ${STAGE_DIR}/${NAME})
@@ -9,6 +9,11 @@ file(REMOVE_RECURSE ${STAGE_DIR})
 file(MAKE_DIRECTORY ${folder}/licences)
 
 file(COPY ${PROGRAMS} DESTINATION ${folder})
+# The programs are linked without symbols; SDL.dll's would more than double its size.
+execute_process(COMMAND ${STRIP} --strip-unneeded ${folder}/SDL.dll RESULT_VARIABLE failed)
+if(failed)
+  message(FATAL_ERROR "could not strip SDL.dll")
+endif()
 
 # The Debian source package each library was built from: its changelog's first line.
 function(built_from package out)

@@ -76,6 +76,7 @@ add_custom_command(OUTPUT ${SWAYBOARD_WINDOWS_ZIP}
     -DNAME=swayboard-${PROJECT_VERSION}-windows-x86_64
     -DVERSION=${PROJECT_VERSION}
     "-DPROGRAMS=$<TARGET_FILE:swayboard>;$<TARGET_FILE:swayboard-capture>;${SDL_DLL}"
+    -DSTRIP=${CMAKE_STRIP}
     -DZIP=${SWAYBOARD_WINDOWS_ZIP}
     -P ${CMAKE_SOURCE_DIR}/cmake/windows/make_zip.cmake
   DEPENDS swayboard swayboard-capture ${SDL_DLL} ${CMAKE_SOURCE_DIR}/cmake/windows/make_zip.cmake
