@@ -31,11 +31,22 @@ FUZZ_PACKAGES     := $(TEST_PACKAGES) clang libclang-rt-14-dev
 # memcheck: valgrind.
 MEMCHECK_PACKAGES := $(TEST_PACKAGES) valgrind
 SOAK_PACKAGES     := $(TEST_PACKAGES)
+# windows: Debian's mingw-w64 cross compiler (posix threads) and its zlib, dpkg-source for
+# the Debian sources of SDL, libopenmpt and libpng, and this machine's compiler and libpng
+# for the icon tools.
+WINDOWS_PACKAGES  := cmake make g++ pkg-config libpng-dev dpkg-dev xz-utils \
+                     g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
+                     libz-mingw-w64-dev
+# test-windows: the Linux recorder to compare with, Wine, and a virtual X server with a
+# window manager and input injection.
+WINETEST_PACKAGES := $(WINDOWS_PACKAGES) libsdl1.2-compat-dev libopenmpt-dev wine wine64 \
+                     xvfb xauth xdotool x11-utils libx11-dev openbox
 
 # Release build with the suite configured; `make run` alone configures it without.
 CONFIGURE_TESTS := cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DSWAYBOARD_TESTS=ON
 
-.PHONY: all build run video preview test test-fast sanitize fuzz soak memcheck presentation-bench package clean
+.PHONY: all build run video preview test test-fast sanitize fuzz soak memcheck presentation-bench package clean \
+        windows test-windows
 
 all: build
 
@@ -132,5 +143,30 @@ presentation-bench: deps-test
 package: build
 	cd $(BUILD) && cpack -G DEB
 
+# The Windows zip, build-windows/swayboard-<version>-windows-x86_64.zip, cross-compiled
+# with mingw-w64. The first run builds SDL, libopenmpt and libpng for Windows from Debian's
+# sources into build-windows/deps (about half an hour on two cores); later runs reuse them.
+WINDOWS_BUILD   := build-windows
+WINDOWS_VERSION := $(shell sed -n 's/^project.swayboard VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+WINDOWS_ZIP     := $(CURDIR)/$(WINDOWS_BUILD)/swayboard-$(WINDOWS_VERSION)-windows-x86_64.zip
+windows: deps-windows
+	JOBS=2 sh tools/deps/build_windows_deps.sh $(WINDOWS_BUILD)/deps
+	cmake -S . -B $(WINDOWS_BUILD)/intro -DCMAKE_TOOLCHAIN_FILE=cmake/windows/toolchain.cmake \
+	  -DSWAYBOARD_WINDOWS_PREFIX=$(CURDIR)/$(WINDOWS_BUILD)/deps/prefix -DCMAKE_BUILD_TYPE=Release \
+	  -DSWAYBOARD_TESTS=OFF -DSWAYBOARD_WINDOWS_ZIP=$(WINDOWS_ZIP)
+	cmake --build $(WINDOWS_BUILD)/intro -j$(JOBS)
+
+# The Windows programs under Wine, against the Linux recorder built from the same source.
+test-windows: windows deps-winetest
+	cmake -S . -B $(WINDOWS_BUILD)/linux -DCMAKE_BUILD_TYPE=Release -DSWAYBOARD_TESTS=OFF
+	cmake --build $(WINDOWS_BUILD)/linux --target swayboard-capture -j$(JOBS)
+	cmake -S tests/windows -B $(WINDOWS_BUILD)/test -DSWAYBOARD_WINDOWS_ZIP=$(WINDOWS_ZIP) \
+	  -DSWAYBOARD_LINUX_CAPTURE=$(CURDIR)/$(WINDOWS_BUILD)/linux/swayboard-capture \
+	  -DSWAYBOARD_WINEPREFIX=$(CURDIR)/$(WINDOWS_BUILD)/wine
+	cmake --build $(WINDOWS_BUILD)/test
+	ctest --test-dir $(WINDOWS_BUILD)/test --output-on-failure -V
+
 clean:
 	rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD)
+	@# The Windows dependencies and the Wine prefix are kept: they take long to make.
+	rm -rf $(WINDOWS_BUILD)/intro $(WINDOWS_BUILD)/linux $(WINDOWS_BUILD)/test

@@ -2,6 +2,7 @@
 #include "app/display.h"
 
 #include "effects/layout.h"
+#include "platform/os.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -3,6 +3,7 @@
 
 #include "app/display.h"
 #include "app/startup.h"
+#include "platform/os.h"
 #include "platform/random.h"
 
 #include <SDL.h>

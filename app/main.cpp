@@ -4,6 +4,9 @@
 // key is released or the left or right mouse button is pressed.
 #include "app/startup.h"
 
+// On Windows SDL renames main to SDL_main and runs it from its own entry point (SDLmain).
+#include <SDL.h>
+
 int main(int argc, char**)
 {
     return intro_main(argc);

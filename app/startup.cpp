@@ -104,6 +104,7 @@ int intro_main(int argc)
     SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_ABOVE_NORMAL);
 
     if (open_show(fullscreen)) {
+        fine_sleep_begin();
         Sleep(OPEN_PAUSE_MS);
         if (fullscreen)
             SDL_ShowCursor(SDL_DISABLE);
@@ -124,6 +125,7 @@ int intro_main(int argc)
 
         music_close();
         free_surfaces();
+        fine_sleep_end();
     }
     SDL_Quit();
     return 0;

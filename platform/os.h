@@ -3,6 +3,19 @@
 
 #include <cstdint>
 
+#ifdef _WIN32
+// The thread priority and sleeping calls are Windows' own.
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+// The C library of Windows lacks it; the intro sets a few of SDL's variables with it.
+int setenv(const char* name, const char* value, int overwrite);
+#else
 typedef void* HANDLE;
 constexpr int THREAD_PRIORITY_ABOVE_NORMAL = 1;
 
@@ -12,5 +25,11 @@ HANDLE GetCurrentThread();
 int SetThreadPriority(HANDLE thread, int level);
 // Sleeps for the given number of milliseconds.
 void Sleep(uint32_t milliseconds);
+#endif
+
 // A monotonic clock as whole seconds plus milliseconds; never jumps with the wall clock.
 void clock_ms(int32_t* seconds, int32_t* milliseconds);
+// Between these two, Sleep wakes within about a millisecond of its time (Windows
+// otherwise rounds it up to its 15.6 ms tick); a pair of no-ops where sleeping is already fine.
+void fine_sleep_begin();
+void fine_sleep_end();

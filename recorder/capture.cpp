@@ -15,15 +15,14 @@
 #include "recorder/progress.h"
 #include "recorder/sound.h"
 #include "recorder/surface_png.h"
+#include "recorder/system.h"
 
 #include <SDL.h>
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <string>
-#include <sys/stat.h>
 
 constexpr int STATUS_FAILED = 1;
 constexpr int STATUS_USAGE = 2;
@@ -101,7 +100,7 @@ int main(int argc, char** argv)
     }
     if (options.video_path && !encoder_check())
         return STATUS_FAILED;
-    if (options.png_dir && mkdir(options.png_dir, 0777) != 0 && errno != EEXIST) {
+    if (options.png_dir && !make_directory(options.png_dir)) {
         fprintf(stderr, "swayboard-capture: cannot create %s\n", options.png_dir);
         return STATUS_FAILED;
     }

@@ -4,12 +4,9 @@
 #include <csignal>
 #include <string>
 
-// Set by SIGINT, SIGTERM or SIGHUP once interrupt_handlers_install has run.
+// Set by an interrupt (Ctrl+C and the like) once interrupt_handlers_install has run.
 extern volatile sig_atomic_t interrupted;
 
-// Catches the signals above into interrupted (without SA_RESTART, so a blocking call
-// returns EINTR) and ignores SIGPIPE, so that a dead encoder shows as a failed write.
-void interrupt_handlers_install();
 
 // The temporary name a file is written under: same directory, so the rename is atomic.
 std::string part_path(const char* path);

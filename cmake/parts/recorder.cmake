@@ -1,8 +1,14 @@
 # recorder.cmake -- the recorder (swayboard-capture): PNG frames, video through ffmpeg, WAV; its tests and preview
 
 # Everything of the recorder but its entry point, so that the tests can call the units.
-add_library(swayboard_recorder STATIC
-  recorder/encoder.cpp recorder/options.cpp recorder/output.cpp recorder/progress.cpp recorder/sound.cpp)
+# On Windows it makes no video (the encoder there only says so).
+if(WIN32)
+  set(recorder_system_sources recorder/encoder_windows.cpp recorder/system_windows.cpp)
+else()
+  set(recorder_system_sources recorder/encoder.cpp recorder/system_linux.cpp)
+endif()
+add_library(swayboard_recorder STATIC ${recorder_system_sources}
+  recorder/options.cpp recorder/output.cpp recorder/progress.cpp recorder/sound.cpp)
 target_include_directories(swayboard_recorder PUBLIC ${CMAKE_SOURCE_DIR})
 # The real audio stand-in: the recorder mixes the tune offline exactly as the device callback does.
 target_link_libraries(swayboard_recorder PUBLIC swayboard_core swayboard_audio)
