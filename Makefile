@@ -31,11 +31,17 @@ FUZZ_PACKAGES     := $(TEST_PACKAGES) clang libclang-rt-14-dev
 # memcheck: valgrind.
 MEMCHECK_PACKAGES := $(TEST_PACKAGES) valgrind
 SOAK_PACKAGES     := $(TEST_PACKAGES)
+# web: Debian's emscripten and node for the page, dpkg-dev to unpack the Debian sources of
+# SDL 1.2 and libopenmpt built for it, python3's static server for web-serve.
+WEB_PACKAGES      := cmake make emscripten nodejs dpkg-dev python3
+# webtest: the recorder to compare with, headless Chromium and node's WebSocket module to drive it.
+WEBTEST_PACKAGES  := $(WEB_PACKAGES) $(VIDEO_PACKAGES) chromium node-ws
 
 # Release build with the suite configured; `make run` alone configures it without.
 CONFIGURE_TESTS := cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DSWAYBOARD_TESTS=ON
 
-.PHONY: all build run video preview test test-fast sanitize fuzz soak memcheck presentation-bench package clean
+.PHONY: all build run video preview test test-fast sanitize fuzz soak memcheck presentation-bench package clean \
+        web web-serve test-web
 
 all: build
 
@@ -132,5 +138,28 @@ presentation-bench: deps-test
 package: build
 	cd $(BUILD) && cpack -G DEB
 
+# The show on a web page: build-web/index.html, swayboard.js and swayboard.wasm, with
+# classic SDL 1.2 and libopenmpt built for WebAssembly once into build-web/deps/.
+WEB_BUILD := build-web
+WEB_PORT  ?= 8022
+# Debian's emscripten runs its tools with node, which needs the archive's node modules.
+WEB_ENV   := NODE_PATH=/usr/share/nodejs
+web: deps-web
+	$(WEB_ENV) JOBS=2 sh tools/deps/build_web_deps.sh $(WEB_BUILD)
+	$(WEB_ENV) emcmake cmake -S . -B $(WEB_BUILD)/tree -DCMAKE_BUILD_TYPE=Release -DSWAYBOARD_TESTS=OFF \
+	  -DSWAYBOARD_WEB_PREFIX=$(CURDIR)/$(WEB_BUILD)/deps/prefix -DSWAYBOARD_WEB_OUT=$(CURDIR)/$(WEB_BUILD)
+	$(WEB_ENV) cmake --build $(WEB_BUILD)/tree -j2
+
+# Serves build-web/ on this machine only; any static web server will do for the three files.
+web-serve: web
+	@echo "The show is at http://127.0.0.1:$(WEB_PORT)/ (Ctrl-C stops the server)"
+	python3 -m http.server --bind 127.0.0.1 --directory $(WEB_BUILD) $(WEB_PORT)
+
+# The page in headless Chromium against the recorder: frames, input, sound.
+test-web: deps-webtest web
+	@[ -f $(BUILD)/CMakeCache.txt ] || cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DSWAYBOARD_TESTS=OFF
+	cmake --build $(BUILD) --target swayboard-capture -j$(JOBS)
+	$(WEB_ENV) node tests/web/web_test.js $(WEB_BUILD) $(BUILD)/swayboard-capture
+
 clean:
-	rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD) $(WEB_BUILD)
