@@ -24,9 +24,12 @@ build_library() {
     rm -rf "$work"
     mkdir -p "$work"
     # NOTE: unpacking leaves the shipped autotools outputs with times in unpacking order, and
-    # make would then try to regenerate them with automake. They are up to date as shipped.
-    find "$source_tree" -name aclocal.m4 -exec touch -d "@$(($(date +%s) - 60))" {} +
-    find "$source_tree" \( -name configure -o -name Makefile.in -o -name config.h.in \) -exec touch {} +
+    # make would then try to regenerate them with automake. They are up to date as shipped:
+    # every input is made older than aclocal.m4, and that older than what is made from it.
+    now=$(date +%s)
+    find "$source_tree" -type f -exec touch -d "@$((now - 120))" {} +
+    find "$source_tree" -name aclocal.m4 -exec touch -d "@$((now - 60))" {} +
+    find "$source_tree" \( -name configure -o -name Makefile.in -o -name config.h.in \) -exec touch -d "@$now" {} +
     started=$(date +%s)
     echo "build_web_deps.sh: building $name for WebAssembly (a few minutes)" >&2
     (cd "$work" && "configure_$(echo "$name" | tr -d '.0-9')" "$source_tree" && nice -n 5 emmake make -j"$jobs" &&
