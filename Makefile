@@ -41,7 +41,7 @@ WEBTEST_PACKAGES  := $(WEB_PACKAGES) $(VIDEO_PACKAGES) chromium node-ws
 CONFIGURE_TESTS := cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DSWAYBOARD_TESTS=ON
 
 .PHONY: all build run video preview test test-fast sanitize fuzz soak memcheck presentation-bench package clean \
-        web web-serve test-web
+        web web-serve test-web web-bench
 
 all: build
 
@@ -160,6 +160,10 @@ test-web: deps-webtest web
 	@[ -f $(BUILD)/CMakeCache.txt ] || cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DSWAYBOARD_TESTS=OFF
 	cmake --build $(BUILD) --target swayboard-capture -j$(JOBS)
 	$(WEB_ENV) node tests/web/web_test.js $(WEB_BUILD) $(BUILD)/swayboard-capture
+
+# The page's figures in headless Chromium: sizes, first frame, frames per second, CPU.
+web-bench: deps-webtest web
+	$(WEB_ENV) node bench/web_bench.js $(WEB_BUILD) $(BENCH_SECONDS)
 
 clean:
 	rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD) $(WEB_BUILD)
