@@ -9,7 +9,7 @@
 const fs = require("fs");
 const path = require("path");
 const zlib = require("zlib");
-const { serve, waitFor, launch, openPage, click } = require("../tests/web/browser.js");
+const { serve, waitFor, launch, openPage, clickStart } = require("../tests/web/browser.js");
 
 const [webDir, secondsArgument, screenshot] = process.argv.slice(2);
 const SECONDS = Number(secondsArgument || 10);
@@ -57,11 +57,7 @@ async function main() {
   try {
     const page = await openPage(browser, WIDTH, HEIGHT);
     await page.goto(`${url}index.html`);
-    await page.evaluate(`document.querySelector("input[value=page]").click()`);
-    await waitFor(() => page.evaluate(`!document.getElementById("start").disabled`), 120000, "the page's script");
-    const box = await page.evaluate(`(() => { const r = document.getElementById("start").getBoundingClientRect();
-      return [r.x + r.width / 2, r.y + r.height / 2]; })()`);
-    await click(page, box[0], box[1], "left");
+    await clickStart(page);
     const first = await waitFor(() => page.evaluate("window.swayboard.firstFrameMs"), 120000, "the first frame");
     console.log(`first frame: ${first.toFixed(0)} ms after the click (the show's own opening pause is 1000 ms)`);
     const scale = await page.evaluate(`document.getElementById("show").getBoundingClientRect().width / 800`);

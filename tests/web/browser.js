@@ -126,4 +126,14 @@ async function click(page, x, y, button) {
     await page.send("Input.dispatchMouseEvent", { type, x, y, button, clickCount: 1 });
 }
 
-module.exports = { serve, waitFor, launch, openPage, click };
+// Picks "in the page" (unless already started once) and clicks the page's start button:
+// a real click, the browser's gesture that allows sound.
+async function clickStart(page) {
+  await page.evaluate(`document.querySelector("input[value=page]").click()`);
+  await waitFor(() => page.evaluate(`!document.getElementById("start").disabled`), 120000, "the page's script");
+  const centre = await page.evaluate(`(() => { const r = document.getElementById("start").getBoundingClientRect();
+    return [r.x + r.width / 2, r.y + r.height / 2]; })()`);
+  await click(page, centre[0], centre[1], "left");
+}
+
+module.exports = { serve, waitFor, launch, openPage, click, clickStart };

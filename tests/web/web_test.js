@@ -10,7 +10,7 @@ const fs = require("fs");
 const os = require("os");
 const path = require("path");
 const zlib = require("zlib");
-const { serve, waitFor, launch, openPage, click } = require("./browser.js");
+const { serve, waitFor, launch, openPage, click, clickStart } = require("./browser.js");
 
 const [webDir, capture] = process.argv.slice(2);
 const WIDTH = 800, HEIGHT = 600;
@@ -145,15 +145,10 @@ const SOUND_TAP = `(() => {
 const isRunning = (page) => page.evaluate("window.swayboard.running");
 const framesShown = (page) => page.evaluate("window.swayboard.framesShown");
 
-// Clicks the page's start button (a real click: the browser's gesture that allows sound),
-// in the page rather than full screen, and waits for the show to draw a few frames.
+// Starts the show in the page and waits for it to draw a few frames.
 async function startShow(page) {
-  await page.evaluate(`document.querySelector("input[value=page]").click()`);
-  await waitFor(() => page.evaluate(`!document.getElementById("start").disabled`), RUN_MS, "the page's script");
-  const box = await page.evaluate(`(() => { const r = document.getElementById("start").getBoundingClientRect();
-    return [r.x + r.width / 2, r.y + r.height / 2]; })()`);
-  await click(page, box[0], box[1], "left");
-  await waitFor(async () => (await framesShown(page)) > 25, RUN_MS, "the show's first frames");
+  await clickStart(page);
+  await waitFor(async () => (await framesShown(page)) > 25 && (await isRunning(page)), RUN_MS, "the show's first frames");
 }
 
 // True when the show goes on for another 50 frames (it is still running after them).
@@ -205,10 +200,7 @@ async function checkInputAndSound(page, site, work) {
   check(same, "the sound is the recorder's mix of the tune, sample for sample", mismatch || `${chunks.length} chunks`);
 
   // Start again, then end with a left click.
-  const box = await page.evaluate(`(() => { const r = document.getElementById("start").getBoundingClientRect();
-    return [r.x + r.width / 2, r.y + r.height / 2]; })()`);
-  await click(page, box[0], box[1], "left");
-  await waitFor(async () => (await framesShown(page)) > 25 && isRunning(page), RUN_MS, "the show to start again");
+  await startShow(page);
   check(await keepsRunning(page), "the page starts the show again, and the starting click does not end it");
   await click(page, middle[0], middle[1], "left");
   check(/ended/.test(await endsShow(page)), "a left click ends the show");
