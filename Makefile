@@ -41,12 +41,17 @@ WINDOWS_PACKAGES  := cmake make g++ pkg-config libpng-dev dpkg-dev xz-utils \
 # window manager and input injection.
 WINETEST_PACKAGES := $(WINDOWS_PACKAGES) libsdl1.2-compat-dev libopenmpt-dev wine wine64 \
                      xvfb xauth xdotool x11-utils libx11-dev openbox
+# web: Debian's emscripten and node for the page, dpkg-dev to unpack the Debian sources of
+# SDL 1.2 and libopenmpt built for it, python3's static server for web-serve.
+WEB_PACKAGES      := cmake make emscripten nodejs dpkg-dev python3
+# webtest: the recorder to compare with, headless Chromium and node's WebSocket module to drive it.
+WEBTEST_PACKAGES  := $(WEB_PACKAGES) $(VIDEO_PACKAGES) chromium node-ws
 
 # Release build with the suite configured; `make run` alone configures it without.
 CONFIGURE_TESTS := cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DSWAYBOARD_TESTS=ON
 
 .PHONY: all build run video preview test test-fast sanitize fuzz soak memcheck presentation-bench package clean \
-        windows test-windows
+        windows test-windows web web-serve test-web web-bench
 
 all: build
 
@@ -166,7 +171,35 @@ test-windows: windows deps-winetest
 	cmake --build $(WINDOWS_BUILD)/test
 	ctest --test-dir $(WINDOWS_BUILD)/test --output-on-failure -V
 
+# The show on a web page: build-web/index.html, swayboard.js and swayboard.wasm, with
+# classic SDL 1.2 and libopenmpt built for WebAssembly once into build-web/deps/.
+WEB_BUILD := build-web
+WEB_PORT  ?= 8022
+# Debian's emscripten runs its tools with node, which needs the archive's node modules.
+WEB_ENV   := NODE_PATH=/usr/share/nodejs
+web: deps-web
+	$(WEB_ENV) JOBS=2 sh tools/deps/build_web_deps.sh $(WEB_BUILD)
+	$(WEB_ENV) emcmake cmake -S . -B $(WEB_BUILD)/tree -DCMAKE_BUILD_TYPE=Release -DSWAYBOARD_TESTS=OFF \
+	  -DSWAYBOARD_WEB_PREFIX=$(CURDIR)/$(WEB_BUILD)/deps/prefix -DSWAYBOARD_WEB_OUT=$(CURDIR)/$(WEB_BUILD)
+	$(WEB_ENV) cmake --build $(WEB_BUILD)/tree -j2
+
+# Serves build-web/ on this machine only; any static web server will do for the three files.
+web-serve: web
+	@echo "The show is at http://127.0.0.1:$(WEB_PORT)/ (Ctrl-C stops the server)"
+	python3 -m http.server --bind 127.0.0.1 --directory $(WEB_BUILD) $(WEB_PORT)
+
+# The page in headless Chromium against the recorder: frames, input, sound.
+test-web: deps-webtest web
+	@[ -f $(BUILD)/CMakeCache.txt ] || cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DSWAYBOARD_TESTS=OFF
+	cmake --build $(BUILD) --target swayboard-capture -j$(JOBS)
+	$(WEB_ENV) node tests/web/web_test.js $(WEB_BUILD) $(BUILD)/swayboard-capture
+
+# The page's figures in headless Chromium: sizes, first frame, frames per second, CPU.
+web-bench: deps-webtest web
+	$(WEB_ENV) node bench/web_bench.js $(WEB_BUILD) $(BENCH_SECONDS)
+
 clean:
 	rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD)
-	@# The Windows dependencies and the Wine prefix are kept: they take long to make.
+	@# The Windows and web dependencies and the Wine prefix are kept: they take long to make.
 	rm -rf $(WINDOWS_BUILD)/intro $(WINDOWS_BUILD)/linux $(WINDOWS_BUILD)/test
+	rm -rf $(WEB_BUILD)/tree $(WEB_BUILD)/index.html $(WEB_BUILD)/swayboard.js $(WEB_BUILD)/swayboard.wasm

@@ -9,6 +9,7 @@
 #include "effects/scroller.h"
 #include "effects/sprite.h"
 #include "platform/os.h"
+#include "platform/present.h"
 
 int quit_request = 0;
 
@@ -115,6 +116,7 @@ void draw_frame()
     move_line_layer(0);
     move_line_layer(1);
 
+    event_hook();
     SDL_Event event;
     while (SDL_PollEvent(&event))
         handle_event(&event);
@@ -135,11 +137,12 @@ void present_frame()
 {
     if (fullscreen) {
         SDL_Flip(screen);
-        return;
+    } else {
+        SDL_UpdateRect(screen, text_window.x, text_window.y, text_window.w, text_window.h);
+        SDL_UpdateRect(screen, scroll_band.x, scroll_band.y, scroll_band.w, scroll_band.h);
+        SDL_UpdateRect(screen, sprite_column.x, sprite_column.y, sprite_column.w, sprite_column.h);
     }
-    SDL_UpdateRect(screen, text_window.x, text_window.y, text_window.w, text_window.h);
-    SDL_UpdateRect(screen, scroll_band.x, scroll_band.y, scroll_band.w, scroll_band.h);
-    SDL_UpdateRect(screen, sprite_column.x, sprite_column.y, sprite_column.w, sprite_column.h);
+    present_hook(screen);
 }
 
 void pace_frame(const frame_clock* start)

@@ -21,7 +21,8 @@ void run_frames();
 void begin_frames();
 // One frame up to (not including) the present: page cycle, layer motion, events and every effect's drawing.
 void draw_frame();
-// Presents the frame: a flip in full screen, the three changing regions in a window.
+// Presents the frame: a flip in full screen, the three changing regions in a window; then
+// the platform's present_hook.
 void present_frame();
 // Paces the loop after the present: a window sleeps out the rest of FRAME_BUDGET_MS since
 // start; full screen steps the pacing rule and does so only while the rule holds it.

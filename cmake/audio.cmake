@@ -1,7 +1,7 @@
 # audio.cmake -- the audio library stand-ins: the real one (libopenmpt into SDL audio) and a recording one for tests
 
-# The real stand-in: decodes with libopenmpt and mixes in SDL's audio callback.
-add_library(swayboard_audio STATIC platform/bass_sdl.cpp)
+# The real stand-in: decodes and mixes with libopenmpt (bass_modules), played through SDL audio (bass_sdl).
+add_library(swayboard_audio STATIC platform/bass_modules.cpp platform/bass_sdl.cpp)
 target_include_directories(swayboard_audio PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(swayboard_audio PUBLIC PkgConfig::SDL PkgConfig::OPENMPT swayboard_xm)
 

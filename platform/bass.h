@@ -28,12 +28,12 @@ BOOL BASS_MusicFree(HMUSIC handle);
 // Releases the device.
 BOOL BASS_Free();
 
-// The real stand-in only (platform/bass_sdl.cpp), for tests and benchmarks:
+// The real stand-in only (platform/bass_modules.cpp), for tests, benchmarks and the page:
 
 // The output's sample rate: the rate the device was opened at, else 44,100 Hz.
 int bass_mix_rate();
 // Mixes every playing module into frames stereo frames of signed 16-bit samples, exactly
-// as the audio callback does (silence when nothing plays). Takes the audio lock itself.
+// as the device does (silence when nothing plays). Takes the device lock itself.
 void bass_mix(int16_t* out, size_t frames);
 // The length of one pass of a module of size bytes, in seconds; 0 when it does not decode.
 double bass_module_seconds(const void* data, size_t size);

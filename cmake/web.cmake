@@ -1,0 +1,50 @@
+# web.cmake -- the show for a web page: the intro's units with the page's platform layers, linked by emscripten
+#
+# Configured through emcmake (see `make web`) with SWAYBOARD_WEB_PREFIX at the WebAssembly
+# builds of classic SDL 1.2 and libopenmpt that tools/deps/build_web_deps.sh makes. The
+# page's three files (index.html, swayboard.js, swayboard.wasm) go to SWAYBOARD_WEB_OUT.
+
+set(SWAYBOARD_WEB_PREFIX "" CACHE PATH "Prefix of the WebAssembly builds of SDL 1.2 and libopenmpt")
+set(SWAYBOARD_WEB_OUT ${CMAKE_BINARY_DIR} CACHE PATH "Where the page's three files are written")
+foreach(file include/SDL/SDL.h lib/libSDL.a include/libopenmpt/libopenmpt.h lib/libopenmpt.a)
+  if(NOT EXISTS ${SWAYBOARD_WEB_PREFIX}/${file})
+    message(FATAL_ERROR "${SWAYBOARD_WEB_PREFIX}/${file} is missing: build it with tools/deps/build_web_deps.sh")
+  endif()
+endforeach()
+
+# NOTE: emcc turns -lSDL into its own JavaScript SDL and puts its own SDL headers on the
+# include path. Classic SDL is linked by its path, and its headers come in through -I
+# (not as a system directory), which the compiler searches before emcc's own.
+add_library(web_sdl INTERFACE)
+target_include_directories(web_sdl INTERFACE ${SWAYBOARD_WEB_PREFIX}/include/SDL)
+target_compile_definitions(web_sdl INTERFACE _GNU_SOURCE=1)
+target_link_libraries(web_sdl INTERFACE ${SWAYBOARD_WEB_PREFIX}/lib/libSDL.a)
+add_library(PkgConfig::SDL ALIAS web_sdl)
+add_library(web_openmpt INTERFACE)
+target_include_directories(web_openmpt INTERFACE ${SWAYBOARD_WEB_PREFIX}/include)
+target_link_libraries(web_openmpt INTERFACE ${SWAYBOARD_WEB_PREFIX}/lib/libopenmpt.a)
+add_library(PkgConfig::OPENMPT ALIAS web_openmpt)
+
+# The page's platform: sleeping that yields to the browser, its clock, the canvas and input
+# hooks, and the music mixed on the page's thread for Web Audio.
+add_library(swayboard_os STATIC platform/os_web.cpp platform/random.cpp platform/present_web.cpp)
+target_include_directories(swayboard_os PUBLIC ${CMAKE_SOURCE_DIR})
+target_link_libraries(swayboard_os PUBLIC PkgConfig::SDL)
+add_library(swayboard_audio STATIC platform/bass_modules.cpp platform/bass_web.cpp)
+target_include_directories(swayboard_audio PUBLIC ${CMAKE_SOURCE_DIR})
+target_link_libraries(swayboard_audio PUBLIC PkgConfig::OPENMPT swayboard_xm)
+
+add_executable(swayboard web/main.cpp)
+target_link_libraries(swayboard PRIVATE swayboard_core swayboard_archive swayboard_os swayboard_audio)
+set_target_properties(swayboard PROPERTIES SUFFIX ".js" RUNTIME_OUTPUT_DIRECTORY ${SWAYBOARD_WEB_OUT})
+# ASYNCIFY lets the frame loop sleep as it does on the desktop. NOTE: ignoring indirect
+# calls shrinks the code, and is safe only while every path to a sleep is made of direct calls.
+target_link_options(swayboard PRIVATE
+  -sASYNCIFY -sASYNCIFY_IGNORE_INDIRECT -sASYNCIFY_STACK_SIZE=16384
+  -sMODULARIZE -sEXPORT_NAME=createSwayboard -sENVIRONMENT=web
+  -sALLOW_MEMORY_GROWTH -sINITIAL_MEMORY=33554432)
+
+add_custom_command(OUTPUT ${SWAYBOARD_WEB_OUT}/index.html
+  COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/web/index.html ${SWAYBOARD_WEB_OUT}/index.html
+  DEPENDS ${CMAKE_SOURCE_DIR}/web/index.html)
+add_custom_target(swayboard_page ALL DEPENDS ${SWAYBOARD_WEB_OUT}/index.html)

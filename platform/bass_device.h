@@ -1,0 +1,27 @@
+// bass_device.h -- between the audio stand-in's module mixer (bass_modules) and the output device that plays it
+//
+// bass_modules.cpp owns the modules and mixes them; a device file (bass_sdl.cpp on the
+// desktop, bass_web.cpp in the browser) owns the output, implements the lock below and
+// supplies the other four calls of bass.h. Exactly one device file is linked.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+constexpr int BASS_DEFAULT_RATE = 44100;
+constexpr int BASS_OUTPUT_CHANNELS = 2;
+
+// Held around every change the mixer may see and around every mix: SDL's audio lock on
+// the desktop, where the device's own thread mixes; nothing in the browser, where the
+// main thread does.
+void bass_device_lock();
+void bass_device_unlock();
+
+// Mixes every playing module into frames stereo frames (silence when nothing plays).
+// The caller holds the device lock.
+void bass_mix_locked(int16_t* out, size_t frames);
+// The rate modules are mixed at; set by the device while nothing mixes.
+void bass_set_mix_rate(int rate);
+// Releases every loaded module once the device has stopped mixing for good, and puts
+// the mixing rate back to BASS_DEFAULT_RATE.
+void bass_release_modules();

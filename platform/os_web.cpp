@@ -1,0 +1,41 @@
+// os_web.cpp -- thread priority, sleeping and the millisecond clock in a web page
+//
+// The show runs on the page's only thread. Sleep hands it back to the browser (ASYNCIFY
+// unwinds the loop and resumes it when the time is up), which is when the page draws,
+// plays and delivers input; a loop that never sleeps freezes the page.
+#include "platform/os.h"
+#include "platform/os_web.h"
+
+#include <emscripten.h>
+
+static double last_yield_ms = 0;
+
+HANDLE GetCurrentThread()
+{
+    return nullptr;
+}
+
+int SetThreadPriority(HANDLE, int)
+{
+    return 1; // a page cannot change its thread's priority
+}
+
+void Sleep(uint32_t milliseconds)
+{
+    emscripten_sleep(milliseconds);
+    last_yield_ms = emscripten_get_now();
+}
+
+double ms_since_yield()
+{
+    return emscripten_get_now() - last_yield_ms;
+}
+
+void clock_ms(int32_t* seconds, int32_t* milliseconds)
+{
+    // Milliseconds since the page opened, never jumping with the wall clock.
+    double now = emscripten_get_now();
+    long long whole = static_cast<long long>(now);
+    *seconds = static_cast<int32_t>(whole / 1000);
+    *milliseconds = static_cast<int32_t>(whole % 1000);
+}

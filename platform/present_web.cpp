@@ -1,0 +1,75 @@
+// present_web.cpp -- the frame hooks in a web page: the page's input into SDL events, each frame onto its canvas
+//
+// SDL's dummy video driver draws in plain memory and reads no input. The page queues its
+// key and mouse events (Module.nextEvent) and shows frames (Module.showFrame); the
+// music is mixed here too, once a frame, since the page has no audio thread of ours.
+#include "platform/present.h"
+
+#include "platform/bass_web.h"
+#include "platform/os.h"
+#include "platform/os_web.h"
+
+#include <SDL.h>
+#include <emscripten.h>
+#include <vector>
+
+// A frame that finds the browser kept waiting this long gives it its turn: a late frame
+// never sleeps, and without a turn the page would neither draw nor deliver input.
+constexpr double YIELD_AFTER_MS = 50;
+
+// The page's event codes: the kind times 16 plus the button (SDL's numbering).
+constexpr int PAGE_KEY_DOWN = 1, PAGE_KEY_UP = 2, PAGE_BUTTON_DOWN = 3, PAGE_BUTTON_UP = 4;
+constexpr int PAGE_KIND_SHIFT = 4, PAGE_BUTTON_MASK = 15;
+
+// Frames in the canvas's byte order (red, green, blue, opaque alpha); sized once.
+static std::vector<uint32_t> canvas_pixels;
+
+// clang-format off
+EM_JS(int, page_next_event, (), {
+    return Module.nextEvent ? Module.nextEvent() : 0;
+});
+EM_JS(void, page_show_frame, (const uint32_t* pixels, int width, int height), {
+    Module.showFrame(HEAPU8.subarray(pixels, pixels + width * height * 4), width, height);
+});
+// clang-format on
+
+void event_hook()
+{
+    for (int code; (code = page_next_event()) != 0;) {
+        int kind = code >> PAGE_KIND_SHIFT;
+        SDL_Event event = {};
+        if (kind == PAGE_KEY_DOWN || kind == PAGE_KEY_UP) {
+            event.type = kind == PAGE_KEY_DOWN ? SDL_KEYDOWN : SDL_KEYUP;
+            event.key.state = kind == PAGE_KEY_DOWN ? SDL_PRESSED : SDL_RELEASED;
+        } else if (kind == PAGE_BUTTON_DOWN || kind == PAGE_BUTTON_UP) {
+            event.type = kind == PAGE_BUTTON_DOWN ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+            event.button.state = kind == PAGE_BUTTON_DOWN ? SDL_PRESSED : SDL_RELEASED;
+            event.button.button = static_cast<Uint8>(code & PAGE_BUTTON_MASK);
+        } else {
+            continue;
+        }
+        SDL_PushEvent(&event);
+    }
+}
+
+void present_hook(SDL_Surface* screen)
+{
+    const int width = screen->w, height = screen->h;
+    canvas_pixels.resize(static_cast<size_t>(width) * height);
+    const SDL_PixelFormat* format = screen->format;
+    for (int y = 0; y < height; y++) {
+        const Uint32* row = reinterpret_cast<const Uint32*>(static_cast<const Uint8*>(screen->pixels) + y * screen->pitch);
+        uint32_t* out = canvas_pixels.data() + static_cast<size_t>(y) * width;
+        for (int x = 0; x < width; x++) {
+            Uint32 pixel = row[x];
+            uint32_t red = (pixel & format->Rmask) >> format->Rshift;
+            uint32_t green = (pixel & format->Gmask) >> format->Gshift;
+            uint32_t blue = (pixel & format->Bmask) >> format->Bshift;
+            out[x] = red | green << 8 | blue << 16 | 0xFF000000u;
+        }
+    }
+    page_show_frame(canvas_pixels.data(), width, height);
+    bass_web_feed();
+    if (ms_since_yield() >= YIELD_AFTER_MS)
+        Sleep(0);
+}

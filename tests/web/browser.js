@@ -1,0 +1,139 @@
+// browser.js -- the page's test bench: a static server of its own, headless Chromium, and the DevTools protocol
+//
+// Everything listens on 127.0.0.1 at a port the system picks, and Chromium gets a new
+// empty profile, so two runs side by side never meet. Needs Debian's chromium and node-ws.
+"use strict";
+const { spawn } = require("child_process");
+const fs = require("fs");
+const http = require("http");
+const os = require("os");
+const path = require("path");
+const WebSocket = require("ws");
+
+const TYPES = { ".html": "text/html", ".js": "text/javascript", ".wasm": "application/wasm" };
+
+// Serves dir's files on 127.0.0.1; resolves to { url, server }.
+function serve(folder) {
+  const dir = path.resolve(folder);
+  const server = http.createServer((request, response) => {
+    const name = decodeURIComponent(new URL(request.url, "http://x").pathname);
+    const file = path.join(dir, name === "/" ? "index.html" : name);
+    if (!file.startsWith(dir + path.sep) || !fs.existsSync(file) || !fs.statSync(file).isFile()) {
+      response.writeHead(404);
+      response.end();
+      return;
+    }
+    response.writeHead(200, { "Content-Type": TYPES[path.extname(file)] || "application/octet-stream" });
+    fs.createReadStream(file).pipe(response);
+  });
+  return new Promise((resolve) => server.listen(0, "127.0.0.1", () =>
+    resolve({ url: `http://127.0.0.1:${server.address().port}/`, server })));
+}
+
+// Waits for test() to return a true value, polling; rejects with what after timeoutMs.
+async function waitFor(test, timeoutMs, what) {
+  const end = Date.now() + timeoutMs;
+  for (;;) {
+    const value = await test();
+    if (value)
+      return value;
+    if (Date.now() > end)
+      throw new Error(`timed out waiting for ${what}`);
+    await new Promise((resolve) => setTimeout(resolve, 100));
+  }
+}
+
+// Starts headless Chromium with a new empty profile; resolves to a DevTools connection
+// with send(method, params, session), on(event, handler), close().
+async function launch(width, height) {
+  const profile = fs.mkdtempSync(path.join(os.tmpdir(), "swayboard-chromium-"));
+  const chromium = spawn("chromium", [
+    "--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
+    "--disable-background-networking", "--disable-component-update", "--disable-sync",
+    `--user-data-dir=${profile}`, "--remote-debugging-port=0", `--window-size=${width},${height}`,
+    "about:blank"], { stdio: ["ignore", "ignore", "pipe"] });
+  let log = "";
+  chromium.stderr.on("data", (data) => { log += data; });
+  const portFile = path.join(profile, "DevToolsActivePort");
+  await waitFor(() => fs.existsSync(portFile) && fs.readFileSync(portFile, "utf8").split("\n").length >= 2,
+    120000, `Chromium's DevTools port (its log: ${log.slice(-500)})`);
+  const [port, endpoint] = fs.readFileSync(portFile, "utf8").split("\n");
+  const socket = new WebSocket(`ws://127.0.0.1:${port}${endpoint}`, { perMessageDeflate: false, maxPayload: 1 << 30 });
+  await new Promise((resolve, reject) => { socket.on("open", resolve); socket.on("error", reject); });
+
+  let nextId = 1;
+  const pending = new Map();
+  const handlers = [];
+  socket.on("message", (data) => {
+    const message = JSON.parse(data);
+    if (message.id && pending.has(message.id)) {
+      const { resolve, reject } = pending.get(message.id);
+      pending.delete(message.id);
+      if (message.error)
+        reject(new Error(`${message.error.message} ${message.error.data || ""}`));
+      else
+        resolve(message.result);
+    } else if (message.method) {
+      for (const handler of handlers)
+        handler(message);
+    }
+  });
+  const browser = {
+    pid: chromium.pid,
+    send(method, params = {}, sessionId = undefined) {
+      const id = nextId++;
+      socket.send(JSON.stringify({ id, method, params, sessionId }));
+      return new Promise((resolve, reject) => pending.set(id, { resolve, reject }));
+    },
+    on(handler) { handlers.push(handler); },
+    async close() {
+      socket.close();
+      chromium.kill();
+      await new Promise((resolve) => chromium.exitCode !== null ? resolve() : chromium.on("exit", resolve));
+      fs.rmSync(profile, { recursive: true, force: true });
+    },
+  };
+  return browser;
+}
+
+// A new tab of width x height CSS pixels at scale 1; resolves to a page with
+// send(method, params), evaluate(expression), goto(url).
+async function openPage(browser, width, height) {
+  const { targetId } = await browser.send("Target.createTarget", { url: "about:blank" });
+  const { sessionId } = await browser.send("Target.attachToTarget", { targetId, flatten: true });
+  const page = {
+    send: (method, params) => browser.send(method, params, sessionId),
+    async evaluate(expression) {
+      const result = await page.send("Runtime.evaluate", { expression, returnByValue: true, awaitPromise: true });
+      if (result.exceptionDetails)
+        throw new Error(`page: ${result.exceptionDetails.exception?.description || result.exceptionDetails.text}`);
+      return result.result.value;
+    },
+    async goto(url) {
+      await page.send("Page.navigate", { url });
+      await waitFor(() => page.evaluate("document.readyState === 'complete' && location.href"), 60000, `${url} to load`);
+    },
+  };
+  await page.send("Page.enable");
+  await page.send("Runtime.enable");
+  await page.send("Emulation.setDeviceMetricsOverride", { width, height, deviceScaleFactor: 1, mobile: false });
+  return page;
+}
+
+// A real mouse click (press and release) of button ("left", "middle", "right") at x, y.
+async function click(page, x, y, button) {
+  for (const type of ["mousePressed", "mouseReleased"])
+    await page.send("Input.dispatchMouseEvent", { type, x, y, button, clickCount: 1 });
+}
+
+// Picks "in the page" (unless already started once) and clicks the page's start button:
+// a real click, the browser's gesture that allows sound.
+async function clickStart(page) {
+  await page.evaluate(`document.querySelector("input[value=page]").click()`);
+  await waitFor(() => page.evaluate(`!document.getElementById("start").disabled`), 120000, "the page's script");
+  const centre = await page.evaluate(`(() => { const r = document.getElementById("start").getBoundingClientRect();
+    return [r.x + r.width / 2, r.y + r.height / 2]; })()`);
+  await click(page, centre[0], centre[1], "left");
+}
+
+module.exports = { serve, waitFor, launch, openPage, click, clickStart };

@@ -1,0 +1,228 @@
+// web_test.js -- the page in headless Chromium: its frames against the recorder's, the input that ends the show, the sound
+//
+//   node tests/web/web_test.js WEB_DIR SWAYBOARD_CAPTURE
+//
+// WEB_DIR holds index.html, swayboard.js and swayboard.wasm (`make web`). Prints one line
+// per check and ends with "N passed, N failed"; exits non-zero when a check failed.
+"use strict";
+const { execFileSync } = require("child_process");
+const fs = require("fs");
+const os = require("os");
+const path = require("path");
+const zlib = require("zlib");
+const { serve, waitFor, launch, openPage, click, clickStart } = require("./browser.js");
+
+const [webDir, capture] = process.argv.slice(2);
+const WIDTH = 800, HEIGHT = 600;
+const SOUND_CHUNK = 882;   // sample frames per picture frame at 44,100 Hz: how the page mixes
+const SOUND_CHUNKS = 100;  // two seconds of the tune compared
+// Frames at several seeds and points in the show, the last well into its second minute.
+const FRAME_CASES = [
+  { seed: 1, frame: 1 },
+  { seed: 1, frame: 250 },
+  { seed: 7, frame: 1500 },
+  { seed: 4242, frame: 3000 },
+];
+const RUN_MS = 600000; // generous: the machine may be busy
+
+let passed = 0, failed = 0;
+function check(ok, what, detail) {
+  if (ok)
+    passed++;
+  else
+    failed++;
+  console.log(`${ok ? "ok  " : "FAIL"} ${what}${detail ? ` (${detail})` : ""}`);
+}
+
+// The pixels of an 8-bit RGB or RGBA PNG file without interlacing, as RGB bytes.
+function decodePng(file) {
+  const bytes = fs.readFileSync(file);
+  let at = 8, width = 0, height = 0, channels = 0;
+  const data = [];
+  while (at < bytes.length) {
+    const length = bytes.readUInt32BE(at), type = bytes.toString("latin1", at + 4, at + 8);
+    const body = bytes.subarray(at + 8, at + 8 + length);
+    if (type === "IHDR") {
+      width = body.readUInt32BE(0);
+      height = body.readUInt32BE(4);
+      if (body[8] !== 8 || (body[9] !== 2 && body[9] !== 6) || body[12] !== 0)
+        throw new Error(`${file}: only 8-bit RGB or RGBA PNG without interlacing is read here`);
+      channels = body[9] === 2 ? 3 : 4;
+    } else if (type === "IDAT") {
+      data.push(body);
+    }
+    at += 12 + length;
+  }
+  const raw = zlib.inflateSync(Buffer.concat(data));
+  const stride = width * channels, out = Buffer.alloc(width * height * 3);
+  let previous = Buffer.alloc(stride);
+  for (let y = 0; y < height; y++) {
+    const filter = raw[y * (stride + 1)];
+    const row = Buffer.from(raw.subarray(y * (stride + 1) + 1, (y + 1) * (stride + 1)));
+    for (let i = 0; i < stride; i++) {
+      const left = i >= channels ? row[i - channels] : 0, up = previous[i];
+      const corner = i >= channels ? previous[i - channels] : 0;
+      let predicted = 0;
+      if (filter === 1) predicted = left;
+      else if (filter === 2) predicted = up;
+      else if (filter === 3) predicted = (left + up) >> 1;
+      else if (filter === 4) {
+        const p = left + up - corner, pa = Math.abs(p - left), pb = Math.abs(p - up), pc = Math.abs(p - corner);
+        predicted = pa <= pb && pa <= pc ? left : pb <= pc ? up : corner;
+      }
+      row[i] = (row[i] + predicted) & 255;
+    }
+    for (let x = 0; x < width; x++)
+      row.copy(out, (y * width + x) * 3, x * channels, x * channels + 3);
+    previous = row;
+  }
+  return { width, height, rgb: out };
+}
+
+// The canvas's pixels as RGB bytes (and whether every one is opaque).
+async function canvasPixels(page) {
+  const encoded = await page.evaluate(`(() => {
+    const pixels = document.getElementById("show").getContext("2d").getImageData(0, 0, ${WIDTH}, ${HEIGHT}).data;
+    let text = "";
+    for (let i = 0; i < pixels.length; i += 0x8000)
+      text += String.fromCharCode.apply(null, pixels.subarray(i, i + 0x8000));
+    return btoa(text);
+  })()`);
+  const rgba = Buffer.from(encoded, "base64"), rgb = Buffer.alloc(WIDTH * HEIGHT * 3);
+  let opaque = true;
+  for (let i = 0; i < WIDTH * HEIGHT; i++) {
+    rgba.copy(rgb, i * 3, i * 4, i * 4 + 3);
+    opaque = opaque && rgba[i * 4 + 3] === 255;
+  }
+  return { rgb, opaque };
+}
+
+function firstDifference(a, b) {
+  for (let i = 0; i < a.length; i++) {
+    if (a[i] !== b[i]) {
+      const pixel = Math.floor(i / 3);
+      return `first differing pixel at ${pixel % WIDTH},${Math.floor(pixel / WIDTH)}`;
+    }
+  }
+  return "";
+}
+
+async function checkFrames(page, site, work) {
+  for (const { seed, frame } of FRAME_CASES) {
+    const dir = path.join(work, `seed-${seed}`);
+    execFileSync(capture, ["--seed", `${seed}`, "--frames", `${frame}`, "--from", `${frame}`, "--png", dir],
+      { stdio: ["ignore", "ignore", "inherit"], env: { ...process.env, SDL_VIDEODRIVER: "dummy" } });
+    const expected = decodePng(path.join(dir, `frame-${String(frame).padStart(6, "0")}.png`));
+    await page.goto(`${site}index.html?seed=${seed}&frames=${frame}`);
+    await waitFor(() => page.evaluate(`document.title === "frame ${frame}"`), RUN_MS, `frame ${frame} of seed ${seed}`);
+    const { rgb, opaque } = await canvasPixels(page);
+    const same = expected.width === WIDTH && expected.height === HEIGHT && rgb.equals(expected.rgb);
+    check(same && opaque, `seed ${seed}, frame ${frame}: the canvas is the recorder's frame, byte for byte`,
+      same ? (opaque ? "" : "the canvas is not opaque") : firstDifference(rgb, expected.rgb));
+  }
+}
+
+// Records every chunk the page queues on Web Audio, with its rate, before the page's own script runs.
+const SOUND_TAP = `(() => {
+  window.soundTap = { chunks: [], rates: new Set() };
+  const start = AudioBufferSourceNode.prototype.start;
+  AudioBufferSourceNode.prototype.start = function (...args) {
+    const tap = window.soundTap, buffer = this.buffer;
+    tap.rates.add(buffer.sampleRate + "/" + this.context.sampleRate);
+    if (tap.chunks.length < ${SOUND_CHUNKS}) {
+      const left = buffer.getChannelData(0), right = buffer.getChannelData(1);
+      const chunk = new Array(buffer.length * 2);
+      for (let i = 0; i < buffer.length; i++) {
+        chunk[2 * i] = Math.round(left[i] * 32768);
+        chunk[2 * i + 1] = Math.round(right[i] * 32768);
+      }
+      tap.chunks.push(chunk);
+    }
+    return start.apply(this, args);
+  };
+})()`;
+
+const isRunning = (page) => page.evaluate("window.swayboard.running");
+const framesShown = (page) => page.evaluate("window.swayboard.framesShown");
+
+// Starts the show in the page and waits for it to draw a few frames.
+async function startShow(page) {
+  await clickStart(page);
+  await waitFor(async () => (await framesShown(page)) > 25 && (await isRunning(page)), RUN_MS, "the show's first frames");
+}
+
+// True when the show goes on for another 50 frames (it is still running after them).
+async function keepsRunning(page) {
+  const from = await framesShown(page);
+  await waitFor(async () => (await framesShown(page)) > from + 50 || !(await isRunning(page)), RUN_MS, "50 more frames");
+  return isRunning(page);
+}
+
+async function endsShow(page) {
+  await waitFor(async () => !(await isRunning(page)), RUN_MS, "the show to end");
+  return page.evaluate(`document.getElementById("status").textContent`);
+}
+
+async function checkInputAndSound(page, site, work) {
+  await page.send("Page.addScriptToEvaluateOnNewDocument", { source: SOUND_TAP });
+  await page.goto(`${site}index.html`);
+  await startShow(page);
+  const middle = [WIDTH / 2, HEIGHT / 2];
+  await click(page, middle[0], middle[1], "middle");
+  check(await keepsRunning(page), "a middle click does not end the show");
+  await page.send("Input.dispatchKeyEvent", { type: "keyDown", key: "a", code: "KeyA", windowsVirtualKeyCode: 65 });
+  check(await keepsRunning(page), "a key press does not end the show");
+  await page.send("Input.dispatchKeyEvent", { type: "keyUp", key: "a", code: "KeyA", windowsVirtualKeyCode: 65 });
+  const status = await endsShow(page);
+  check(/ended/.test(status), "a key release ends the show, and the page says so", status);
+
+  // The sound the page queued while the show ran, against the recorder's mix of the same frames.
+  await waitFor(() => page.evaluate(`window.soundTap.chunks.length >= ${SOUND_CHUNKS}`), 5000, "the sound").catch(() => {});
+  const tap = await page.evaluate(`({ chunks: window.soundTap.chunks, rates: [...window.soundTap.rates] })`);
+  const wav = path.join(work, "sound.wav");
+  execFileSync(capture, ["--seed", "1", "--frames", `${SOUND_CHUNKS}`, "--audio", wav],
+    { stdio: ["ignore", "ignore", "inherit"], env: { ...process.env, SDL_VIDEODRIVER: "dummy" } });
+  const expected = fs.readFileSync(wav).subarray(44);
+  const chunks = tap.chunks.filter((chunk) => chunk.length === SOUND_CHUNK * 2);
+  let loudest = 0, same = chunks.length > 0, mismatch = "";
+  chunks.forEach((chunk, c) => chunk.forEach((sample, i) => {
+    loudest = Math.max(loudest, Math.abs(sample));
+    const want = expected.readInt16LE((c * SOUND_CHUNK * 2 + i) * 2);
+    if (sample !== want && same) {
+      same = false;
+      mismatch = `chunk ${c}, sample ${i}: ${sample} against ${want}`;
+    }
+  }));
+  check(tap.rates.length === 1 && tap.rates[0] === "44100/44100", "the sound is played at 44,100 Hz",
+    tap.rates.join(", "));
+  check(chunks.length === tap.chunks.length && chunks.length >= 10 && loudest > 1000,
+    "the sound comes in 882-frame chunks and is not silent", `${chunks.length} chunks, peak ${loudest}`);
+  check(same, "the sound is the recorder's mix of the tune, sample for sample", mismatch || `${chunks.length} chunks`);
+
+  // Start again, then end with a left click.
+  await startShow(page);
+  check(await keepsRunning(page), "the page starts the show again, and the starting click does not end it");
+  await click(page, middle[0], middle[1], "left");
+  check(/ended/.test(await endsShow(page)), "a left click ends the show");
+}
+
+async function main() {
+  const work = fs.mkdtempSync(path.join(os.tmpdir(), "swayboard-web-test-"));
+  const { url, server } = await serve(webDir);
+  const browser = await launch(WIDTH, HEIGHT);
+  try {
+    const page = await openPage(browser, WIDTH, HEIGHT);
+    await checkFrames(page, url, work);
+    const second = await openPage(browser, WIDTH, HEIGHT);
+    await checkInputAndSound(second, url, work);
+  } catch (error) {
+    check(false, "the checks ran to the end", error.message);
+  } finally {
+    await browser.close();
+    server.close();
+    fs.rmSync(work, { recursive: true, force: true });
+  }
+  console.log(`${passed} passed, ${failed} failed`);
+  process.exit(failed ? 1 : 0);
+}
+main();
