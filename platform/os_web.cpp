@@ -39,3 +39,12 @@ void clock_ms(int32_t* seconds, int32_t* milliseconds)
     *seconds = static_cast<int32_t>(whole / 1000);
     *milliseconds = static_cast<int32_t>(whole % 1000);
 }
+
+// The browser's timers already wake within a millisecond or so of their time.
+void fine_sleep_begin()
+{
+}
+
+void fine_sleep_end()
+{
+}
