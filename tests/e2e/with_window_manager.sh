@@ -3,14 +3,25 @@
 #
 # Full screen and the close button need a window manager, as on any desktop. It is
 # waited for until it has claimed the screen; the bound only catches one that never does.
+# Either way that it fails to, the message says what happened and what openbox printed.
 BOUND=90
-openbox --sm-disable >/dev/null 2>&1 &
+log=$(mktemp) || exit 1
+openbox --sm-disable >"$log" 2>&1 &
 wm=$!
 deadline=$(($(date +%s) + BOUND))
 until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"; do
-  if [ "$(date +%s)" -ge $deadline ] || ! kill -0 $wm 2>/dev/null; then
-    echo "the window manager did not start within $BOUND s" >&2
+  if ! kill -0 $wm 2>/dev/null; then
+    wait $wm
+    echo "the window manager (openbox) exited with status $? before it claimed the screen of $DISPLAY:" >&2
+    sed 's/^/  openbox: /' "$log" >&2
+    rm -f "$log"
+    exit 1
+  fi
+  if [ "$(date +%s)" -ge $deadline ]; then
+    echo "the window manager (openbox) did not claim the screen of $DISPLAY within $BOUND s:" >&2
+    sed 's/^/  openbox: /' "$log" >&2
     kill $wm 2>/dev/null
+    rm -f "$log"
     exit 1
   fi
   sleep 0.1
@@ -19,4 +30,5 @@ done
 status=$?
 kill $wm 2>/dev/null
 wait $wm 2>/dev/null
+rm -f "$log"
 exit $status
