@@ -1,4 +1,4 @@
-// os.h -- the operating-system services the intro asks for: thread priority, sleeping, a millisecond clock, the system's request to end
+// os.h -- the operating-system services the intro asks for: thread priority, sleeping, a millisecond clock, end signals
 #pragma once
 
 #include <cstdint>

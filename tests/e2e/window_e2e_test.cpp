@@ -397,7 +397,7 @@ TEST_F(window_e2e, the_systems_request_to_end_ends_it_and_its_music_the_close_re
 
         auto sent = std::chrono::steady_clock::now();
         kill(intro.pid, sig.number);
-        EXPECT_EQ(wait_exit(intro, BOUND), 0) << sig.name;
+        ASSERT_EQ(wait_exit(intro, BOUND), 0) << sig.name;
         auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - sent);
         printf("%s ended the show in %lld ms\n", sig.name, static_cast<long long>(took.count()));
 
