@@ -166,16 +166,30 @@ static std::string read_output(const intro_process& p)
     return text;
 }
 
-// The intro's window, found by its process id; 0 if none shows up in time.
-static Window find_window(pid_t pid)
+// The intro's window, found by its process id; 0 if none shows up in time or the intro ends first.
+static Window find_window(const intro_process& p)
 {
     Window found = 0;
     wait_until([&] {
-        std::string ids = run_output("xdotool search --onlyvisible --pid " + std::to_string(pid) + " 2>/dev/null");
+        std::string ids = run_output("xdotool search --onlyvisible --pid " + std::to_string(p.pid) + " 2>/dev/null");
         found = static_cast<Window>(strtoul(ids.c_str(), nullptr, 10));
-        return found != 0;
+        return found != 0 || !running(p);
     });
     return found;
+}
+
+// What happened when find_window found nothing: the intro ended (how, and what it printed),
+// or it still runs and its windows, if any, were never shown.
+static std::string no_window(intro_process& p)
+{
+    if (running(p)) {
+        std::string hidden = run_output("xdotool search --pid " + std::to_string(p.pid) + " 2>/dev/null");
+        return "no window appeared within " + std::to_string(BOUND.count()) + " s; the intro still runs, with " +
+               (hidden.empty() ? std::string("no window at all") : "windows never shown: " + hidden);
+    }
+    int status = wait_exit(p, BOUND);
+    return "the intro ended with status " + std::to_string(status) + " before its window appeared; it printed: \"" +
+           read_output(p) + "\"";
 }
 
 static void xdotool(const std::string& args)
@@ -300,8 +314,8 @@ protected:
         env.push_back("SDL_VIDEODRIVER");
         intro = start_intro(args, env);
         EXPECT_GT(intro.pid, 0);
-        Window w = find_window(intro.pid);
-        EXPECT_NE(w, 0u) << "no window appeared";
+        Window w = find_window(intro);
+        EXPECT_NE(w, 0u) << no_window(intro);
         if (w && !args.empty()) {
             EXPECT_TRUE(wait_until([&] { return compare_with_picture(display, w, picture).outside_wrong == 0; }))
                 << "the background was never painted";
@@ -569,8 +583,8 @@ TEST_F(window_scale, opens_at_the_largest_whole_scale_that_fits_with_sharp_squar
     intro = start_intro({"w"}, {"SDL_AUDIODRIVER=dummy", "SDL_VIDEODRIVER", "SDL12COMPAT_WINDOW_SCALING",
                                 "SDL12COMPAT_SCALE_METHOD"});
     ASSERT_GT(intro.pid, 0);
-    Window w = find_window(intro.pid);
-    ASSERT_NE(w, 0u) << "no window appeared";
+    Window w = find_window(intro);
+    ASSERT_NE(w, 0u) << no_window(intro);
     XWindowAttributes attributes;
     ASSERT_TRUE(XGetWindowAttributes(display, w, &attributes));
     EXPECT_EQ(attributes.width, sizes[row].window_w);
@@ -589,8 +603,8 @@ TEST_F(window_scale, the_users_own_scale_and_method_win)
     // The user's scale: the window opens at it whatever the desktop.
     intro = start_intro({"w"}, {"SDL_AUDIODRIVER=dummy", "SDL_VIDEODRIVER", "SDL12COMPAT_WINDOW_SCALING=1"});
     ASSERT_GT(intro.pid, 0);
-    Window w = find_window(intro.pid);
-    ASSERT_NE(w, 0u) << "no window appeared";
+    Window w = find_window(intro);
+    ASSERT_NE(w, 0u) << no_window(intro);
     XWindowAttributes attributes;
     ASSERT_TRUE(XGetWindowAttributes(display, w, &attributes));
     EXPECT_EQ(attributes.width, SCREEN_WIDTH);
@@ -604,8 +618,8 @@ TEST_F(window_scale, the_users_own_scale_and_method_win)
     intro = start_intro({"w"}, {"SDL_AUDIODRIVER=dummy", "SDL_VIDEODRIVER", "SDL12COMPAT_WINDOW_SCALING",
                                 "SDL12COMPAT_SCALE_METHOD=linear"});
     ASSERT_GT(intro.pid, 0);
-    w = find_window(intro.pid);
-    ASSERT_NE(w, 0u) << "no window appeared";
+    w = find_window(intro);
+    ASSERT_NE(w, 0u) << no_window(intro);
     ASSERT_TRUE(XGetWindowAttributes(display, w, &attributes));
     int scale = attributes.width / SCREEN_WIDTH;
     ASSERT_GT(scale, 1);

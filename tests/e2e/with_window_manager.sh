@@ -28,6 +28,11 @@ until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"; do
 done
 "$@"
 status=$?
+if ! kill -0 $wm 2>/dev/null; then
+  wait $wm
+  echo "the window manager (openbox) exited with status $? while the command ran:" >&2
+  sed 's/^/  openbox: /' "$log" >&2
+fi
 kill $wm 2>/dev/null
 wait $wm 2>/dev/null
 rm -f "$log"
