@@ -120,6 +120,9 @@ void draw_frame()
     SDL_Event event;
     while (SDL_PollEvent(&event))
         handle_event(&event);
+    // The system asking the process to end (Ctrl+C, kill, a logout) ends it as a key release does.
+    if (end_signal_received())
+        quit_request = 1;
 
     draw_backdrop();
     composite_line_layer(line_layer[0], line_layer_x(0), drop_offset);

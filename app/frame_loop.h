@@ -11,7 +11,7 @@ struct frame_clock {
     int32_t microseconds;
 };
 
-// Set by a key release or a left/right button press; never cleared.
+// Set by a key release, a left/right button press or the system's request to end; never cleared.
 extern int quit_request;
 
 // Runs frames until quit_request is set; the frame in which it is set is drawn and presented.

@@ -98,6 +98,9 @@ void paint_background()
 int intro_main(int argc)
 {
     fullscreen = argc > 1 ? 0 : 1;
+    // Before the video library starts: it turns SIGINT and SIGTERM into its quit event,
+    // which the show ignores like the close button, unless it finds handlers already there.
+    watch_end_signals();
     seed_random(static_cast<unsigned int>(time(nullptr)));
     if (!load_texts())
         return 0;

@@ -1,4 +1,4 @@
-// os.h -- the operating-system services the intro asks for: thread priority, sleeping, a millisecond clock
+// os.h -- the operating-system services the intro asks for: thread priority, sleeping, a millisecond clock, end signals
 #pragma once
 
 #include <cstdint>
@@ -33,3 +33,10 @@ void clock_ms(int32_t* seconds, int32_t* milliseconds);
 // otherwise rounds it up to its 15.6 ms tick); a pair of no-ops where sleeping is already fine.
 void fine_sleep_begin();
 void fine_sleep_end();
+
+// From now on, the system's requests to end the process (on Linux SIGINT, SIGTERM and
+// SIGHUP: Ctrl+C, kill, a logout) are only noted, for end_signal_received to report.
+// A request the process was started to ignore (nohup, a background job) stays ignored.
+void watch_end_signals();
+// Non-zero once such a request has arrived; never cleared.
+int end_signal_received();

@@ -1,8 +1,10 @@
-// os_linux.cpp -- thread priority, sleeping and the monotonic millisecond clock on Linux
+// os_linux.cpp -- thread priority, sleeping, the monotonic millisecond clock and the end signals on Linux
 #include "platform/os.h"
 
 #include <cerrno>
+#include <csignal>
 #include <ctime>
+#include <initializer_list>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -43,4 +45,31 @@ void fine_sleep_begin()
 
 void fine_sleep_end()
 {
+}
+
+static volatile sig_atomic_t end_signal = 0;
+
+static void note_end_signal(int)
+{
+    end_signal = 1;
+}
+
+void watch_end_signals()
+{
+    struct sigaction action = {};
+    action.sa_handler = note_end_signal;
+    sigemptyset(&action.sa_mask);
+    // Restarted calls: the libraries' own reads and waits never see the signal.
+    action.sa_flags = SA_RESTART;
+    for (int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction before = {};
+        if (sigaction(signal_number, nullptr, &before) == 0 && before.sa_handler == SIG_IGN)
+            continue;
+        sigaction(signal_number, &action, nullptr);
+    }
+}
+
+int end_signal_received()
+{
+    return end_signal != 0;
 }

@@ -48,3 +48,13 @@ void fine_sleep_begin()
 void fine_sleep_end()
 {
 }
+
+// A page has no signals: the page itself ends the show by the show's own input.
+void watch_end_signals()
+{
+}
+
+int end_signal_received()
+{
+    return 0;
+}

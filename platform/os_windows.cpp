@@ -1,4 +1,4 @@
-// os_windows.cpp -- the millisecond clock, the system timer's resolution and setenv on Windows
+// os_windows.cpp -- the millisecond clock, the system timer's resolution, the end requests and setenv on Windows
 //
 // Thread priority and Sleep are Windows' own calls (os.h takes them from <windows.h>).
 #include "platform/os.h"
@@ -8,6 +8,7 @@
 #include <mmsystem.h>
 
 constexpr UINT TIMER_PERIOD_MS = 1; // the system timer's tick while the show runs
+constexpr DWORD END_GRACE_MS = 2000; // how long a closing console waits for the show to end
 
 void clock_ms(int32_t* seconds, int32_t* milliseconds)
 {
@@ -46,4 +47,28 @@ int setenv(const char* name, const char* value, int overwrite)
     if (!overwrite && getenv(name))
         return 0;
     return _putenv_s(name, value) == 0 ? 0 : -1;
+}
+
+// Ctrl+C or Ctrl+Break in the console that started the show, the console closed, a logoff
+// or a shutdown: noted for the frame loop, which ends the show as a key release does.
+static volatile LONG end_request = 0;
+
+static BOOL WINAPI note_end_request(DWORD event)
+{
+    InterlockedExchange(&end_request, 1);
+    // NOTE: after a close, logoff or shutdown event Windows ends the process as soon as this
+    // returns; waiting here a little gives the frame loop time to close the music and display.
+    if (event == CTRL_CLOSE_EVENT || event == CTRL_LOGOFF_EVENT || event == CTRL_SHUTDOWN_EVENT)
+        Sleep(END_GRACE_MS);
+    return TRUE;
+}
+
+void watch_end_signals()
+{
+    SetConsoleCtrlHandler(note_end_request, TRUE);
+}
+
+int end_signal_received()
+{
+    return InterlockedCompareExchange(&end_request, 0, 0) != 0;
 }

@@ -103,8 +103,19 @@ static intro_process start_intro(const std::vector<std::string>& args, const std
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, p.output_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    if (posix_spawn(&p.pid, intro.c_str(), &actions, nullptr, argv.data(), envp.data()) != 0)
+    // The end signals at their defaults, as in a terminal, whatever this test was started with
+    // (a background job or nohup would hand their being ignored on to the intro).
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t end_signals;
+    sigemptyset(&end_signals);
+    for (int signal_number : {SIGINT, SIGTERM, SIGHUP})
+        sigaddset(&end_signals, signal_number);
+    posix_spawnattr_setsigdefault(&attributes, &end_signals);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
+    if (posix_spawn(&p.pid, intro.c_str(), &actions, &attributes, argv.data(), envp.data()) != 0)
         p.pid = -1;
+    posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     return p;
 }
@@ -123,6 +134,13 @@ static int wait_exit(intro_process& p, std::chrono::milliseconds timeout)
         std::this_thread::sleep_for(20ms);
     }
     return -1;
+}
+
+// True until the process has exited; it is not reaped here, so wait_exit still sees its status.
+static bool running(const intro_process& p)
+{
+    siginfo_t info{};
+    return p.pid > 0 && waitid(P_PID, p.pid, &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == 0;
 }
 
 static void kill_intro(intro_process& p)
@@ -148,16 +166,30 @@ static std::string read_output(const intro_process& p)
     return text;
 }
 
-// The intro's window, found by its process id; 0 if none shows up in time.
-static Window find_window(pid_t pid)
+// The intro's window, found by its process id; 0 if none shows up in time or the intro ends first.
+static Window find_window(const intro_process& p)
 {
     Window found = 0;
     wait_until([&] {
-        std::string ids = run_output("xdotool search --onlyvisible --pid " + std::to_string(pid) + " 2>/dev/null");
+        std::string ids = run_output("xdotool search --onlyvisible --pid " + std::to_string(p.pid) + " 2>/dev/null");
         found = static_cast<Window>(strtoul(ids.c_str(), nullptr, 10));
-        return found != 0;
+        return found != 0 || !running(p);
     });
     return found;
+}
+
+// What happened when find_window found nothing: the intro ended (how, and what it printed),
+// or it still runs and its windows, if any, were never shown.
+static std::string no_window(intro_process& p)
+{
+    if (running(p)) {
+        std::string hidden = run_output("xdotool search --pid " + std::to_string(p.pid) + " 2>/dev/null");
+        return "no window appeared within " + std::to_string(BOUND.count()) + " s; the intro still runs, with " +
+               (hidden.empty() ? std::string("no window at all") : "windows never shown: " + hidden);
+    }
+    int status = wait_exit(p, BOUND);
+    return "the intro ended with status " + std::to_string(status) + " before its window appeared; it printed: \"" +
+           read_output(p) + "\"";
 }
 
 static void xdotool(const std::string& args)
@@ -177,6 +209,22 @@ static int note_x_error(Display*, XErrorEvent* error)
     if (!x_errors_expected)
         ADD_FAILURE() << "X error " << int(error->error_code) << " on request " << int(error->request_code);
     return 0;
+}
+
+// What a window manager sends when the window's close button is used.
+static void send_close_request(Display* display, Window w)
+{
+    Atom protocols = XInternAtom(display, "WM_PROTOCOLS", False);
+    Atom delete_window = XInternAtom(display, "WM_DELETE_WINDOW", False);
+    XEvent close{};
+    close.xclient.type = ClientMessage;
+    close.xclient.window = w;
+    close.xclient.message_type = protocols;
+    close.xclient.format = 32;
+    close.xclient.data.l[0] = static_cast<long>(delete_window);
+    close.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display, w, False, NoEventMask, &close);
+    XFlush(display);
 }
 
 static bool inside(const screen_region& r, int x, int y)
@@ -260,12 +308,14 @@ protected:
     // Starts the intro and waits for its window. In a window, it also waits until the
     // background is painted outside the three regions, which the intro does after its
     // opening pause, right before the first frame: from then on it reads input.
-    Window start(const std::vector<std::string>& args)
+    Window start(const std::vector<std::string>& args, const std::vector<std::string>& audio = {"SDL_AUDIODRIVER=dummy"})
     {
-        intro = start_intro(args, {"SDL_AUDIODRIVER=dummy", "SDL_VIDEODRIVER"});
+        std::vector<std::string> env = audio;
+        env.push_back("SDL_VIDEODRIVER");
+        intro = start_intro(args, env);
         EXPECT_GT(intro.pid, 0);
-        Window w = find_window(intro.pid);
-        EXPECT_NE(w, 0u) << "no window appeared";
+        Window w = find_window(intro);
+        EXPECT_NE(w, 0u) << no_window(intro);
         if (w && !args.empty()) {
             EXPECT_TRUE(wait_until([&] { return compare_with_picture(display, w, picture).outside_wrong == 0; }))
                 << "the background was never painted";
@@ -317,19 +367,7 @@ TEST_F(window_e2e, middle_click_and_close_request_do_not_end_it_a_left_click_doe
     ASSERT_NE(w, 0u);
     xdotool("mousemove --window " + std::to_string(w) + " 400 300");
     xdotool("click 2");
-
-    // What a window manager sends when the close button is used.
-    Atom protocols = XInternAtom(display, "WM_PROTOCOLS", False);
-    Atom delete_window = XInternAtom(display, "WM_DELETE_WINDOW", False);
-    XEvent close{};
-    close.xclient.type = ClientMessage;
-    close.xclient.window = w;
-    close.xclient.message_type = protocols;
-    close.xclient.format = 32;
-    close.xclient.data.l[0] = static_cast<long>(delete_window);
-    close.xclient.data.l[1] = CurrentTime;
-    XSendEvent(display, w, False, NoEventMask, &close);
-    XFlush(display);
+    send_close_request(display, w);
 
     EXPECT_EQ(wait_exit(intro, 1500ms), -1) << "a middle click or the close request ended the show";
     xdotool("click 1");
@@ -343,6 +381,46 @@ TEST_F(window_e2e, a_right_click_ends_it_too)
     xdotool("mousemove --window " + std::to_string(w) + " 400 300");
     xdotool("click 3");
     EXPECT_EQ(wait_exit(intro, BOUND), 0);
+}
+
+TEST_F(window_e2e, the_systems_request_to_end_ends_it_and_its_music_the_close_request_does_not)
+{
+    // One second of the disk device's 44,100 Hz stereo S16.
+    constexpr std::uintmax_t SECOND_OF_SOUND = 44100 * 4;
+    std::string dir = make_scratch_dir("end_signals");
+    const struct {
+        int number;
+        const char* name;
+    } signals[] = {{SIGINT, "SIGINT"}, {SIGTERM, "SIGTERM"}, {SIGHUP, "SIGHUP"}};
+    for (auto& sig : signals) {
+        std::string sound = dir + "/" + sig.name + ".raw";
+        auto sound_size = [&] {
+            std::error_code error;
+            std::uintmax_t size = std::filesystem::file_size(sound, error);
+            return error ? 0 : size;
+        };
+        Window w = start({"w"}, {"SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + sound});
+        ASSERT_NE(w, 0u) << sig.name;
+
+        // The close request is ignored: the show and its music go on for a second more.
+        send_close_request(display, w);
+        std::uintmax_t at_close = sound_size();
+        wait_until([&] { return !running(intro) || sound_size() >= at_close + SECOND_OF_SOUND; });
+        ASSERT_TRUE(running(intro)) << "the close request ended the show (" << sig.name << " run)";
+        ASSERT_GE(sound_size(), at_close + SECOND_OF_SOUND) << "the music is not playing (" << sig.name << " run)";
+
+        auto sent = std::chrono::steady_clock::now();
+        kill(intro.pid, sig.number);
+        ASSERT_EQ(wait_exit(intro, BOUND), 0) << sig.name;
+        auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - sent);
+        printf("%s ended the show in %lld ms\n", sig.name, static_cast<long long>(took.count()));
+
+        // With the process gone its device is closed: the file does not grow any more.
+        std::uintmax_t at_exit = sound_size();
+        EXPECT_FALSE(wait_until([&] { return sound_size() != at_exit; }, 1000ms))
+            << "the sound file grew after the " << sig.name << " run ended";
+    }
+    std::filesystem::remove_all(dir);
 }
 
 TEST_F(window_e2e, full_screen_covers_the_screen_and_hides_the_cursor)
@@ -505,8 +583,8 @@ TEST_F(window_scale, opens_at_the_largest_whole_scale_that_fits_with_sharp_squar
     intro = start_intro({"w"}, {"SDL_AUDIODRIVER=dummy", "SDL_VIDEODRIVER", "SDL12COMPAT_WINDOW_SCALING",
                                 "SDL12COMPAT_SCALE_METHOD"});
     ASSERT_GT(intro.pid, 0);
-    Window w = find_window(intro.pid);
-    ASSERT_NE(w, 0u) << "no window appeared";
+    Window w = find_window(intro);
+    ASSERT_NE(w, 0u) << no_window(intro);
     XWindowAttributes attributes;
     ASSERT_TRUE(XGetWindowAttributes(display, w, &attributes));
     EXPECT_EQ(attributes.width, sizes[row].window_w);
@@ -525,8 +603,8 @@ TEST_F(window_scale, the_users_own_scale_and_method_win)
     // The user's scale: the window opens at it whatever the desktop.
     intro = start_intro({"w"}, {"SDL_AUDIODRIVER=dummy", "SDL_VIDEODRIVER", "SDL12COMPAT_WINDOW_SCALING=1"});
     ASSERT_GT(intro.pid, 0);
-    Window w = find_window(intro.pid);
-    ASSERT_NE(w, 0u) << "no window appeared";
+    Window w = find_window(intro);
+    ASSERT_NE(w, 0u) << no_window(intro);
     XWindowAttributes attributes;
     ASSERT_TRUE(XGetWindowAttributes(display, w, &attributes));
     EXPECT_EQ(attributes.width, SCREEN_WIDTH);
@@ -540,8 +618,8 @@ TEST_F(window_scale, the_users_own_scale_and_method_win)
     intro = start_intro({"w"}, {"SDL_AUDIODRIVER=dummy", "SDL_VIDEODRIVER", "SDL12COMPAT_WINDOW_SCALING",
                                 "SDL12COMPAT_SCALE_METHOD=linear"});
     ASSERT_GT(intro.pid, 0);
-    w = find_window(intro.pid);
-    ASSERT_NE(w, 0u) << "no window appeared";
+    w = find_window(intro);
+    ASSERT_NE(w, 0u) << no_window(intro);
     ASSERT_TRUE(XGetWindowAttributes(display, w, &attributes));
     int scale = attributes.width / SCREEN_WIDTH;
     ASSERT_GT(scale, 1);
