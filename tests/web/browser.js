@@ -90,7 +90,9 @@ async function launch(width, height) {
       socket.close();
       chromium.kill();
       await new Promise((resolve) => chromium.exitCode !== null ? resolve() : chromium.on("exit", resolve));
-      fs.rmSync(profile, { recursive: true, force: true });
+      // Chromium's helper processes may still be writing into the profile for a moment after
+      // the browser itself has exited: removal is retried (with a growing delay) until it holds.
+      fs.rmSync(profile, { recursive: true, force: true, maxRetries: 20, retryDelay: 200 });
     },
   };
   return browser;
