@@ -5,6 +5,8 @@
 // supplies the other four calls of bass.h. Exactly one device file is linked.
 #pragma once
 
+#include "platform/bass.h"
+
 #include <cstddef>
 #include <cstdint>
 
@@ -16,6 +18,10 @@ constexpr int BASS_OUTPUT_CHANNELS = 2;
 // main thread does.
 void bass_device_lock();
 void bass_device_unlock();
+
+// Whether BASS_Init may open a device for these arguments: the default device (-1, or 1,
+// its own number) at a rate from 1 to 192,000 Hz. Every device file asks this first.
+int bass_init_arguments_valid(int device, DWORD freq);
 
 // Mixes every playing module into frames stereo frames (silence when nothing plays).
 // The caller holds the device lock.

@@ -11,6 +11,9 @@
 #include <libopenmpt/libopenmpt.h>
 #include <cstring>
 
+constexpr int DEFAULT_DEVICE = -1;
+constexpr int FIRST_DEVICE = 1; // the default device under its own number
+constexpr DWORD MAX_RATE = 192000;
 constexpr int MODULE_SLOTS = 4;
 constexpr size_t MIX_CHUNK_FRAMES = 1024;
 
@@ -51,6 +54,11 @@ void bass_mix_locked(int16_t* out, size_t frames)
         if (slot.module && slot.playing && !mix_module(slot.module, out, frames))
             slot.playing = 0;
     }
+}
+
+int bass_init_arguments_valid(int device, DWORD freq)
+{
+    return (device == DEFAULT_DEVICE || device == FIRST_DEVICE) && freq != 0 && freq <= MAX_RATE;
 }
 
 void bass_set_mix_rate(int rate)

@@ -8,8 +8,6 @@
 #include <SDL.h>
 #include <cstring>
 
-constexpr int DEFAULT_DEVICE = -1;
-constexpr int FIRST_DEVICE = 1;        // the default device under its own number
 constexpr Uint16 DEVICE_BUFFER_FRAMES = 1024; // about 23 ms at 44,100 Hz
 
 static int device_open = 0;
@@ -33,9 +31,7 @@ static void audio_callback(void*, Uint8* stream, int length)
 
 BOOL BASS_Init(int device, DWORD freq, DWORD, void*)
 {
-    if (device_open || (device != DEFAULT_DEVICE && device != FIRST_DEVICE))
-        return 0;
-    if (freq == 0 || freq > 192000)
+    if (device_open || !bass_init_arguments_valid(device, freq))
         return 0;
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) < 0)
         return 0;

@@ -9,8 +9,6 @@
 
 #include <emscripten.h>
 
-constexpr int DEFAULT_DEVICE = -1;
-constexpr int FIRST_DEVICE = 1;
 constexpr int MIX_CHUNK_FRAMES = 882;     // a fiftieth of a second at 44,100 Hz: one frame's sound
 constexpr double QUEUE_AHEAD_MS = 100;    // enough to ride out a late frame or two
 constexpr int MAX_CHUNKS_PER_FEED = 10;   // a frame never spends longer mixing than this
@@ -45,9 +43,7 @@ void bass_device_unlock()
 
 BOOL BASS_Init(int device, DWORD freq, DWORD, void*)
 {
-    if (device_open || (device != DEFAULT_DEVICE && device != FIRST_DEVICE))
-        return 0;
-    if (freq == 0 || freq > 192000)
+    if (device_open || !bass_init_arguments_valid(device, freq))
         return 0;
     if (!page_audio_open(static_cast<int>(freq)))
         return 0;

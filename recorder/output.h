@@ -7,7 +7,6 @@
 // Set by an interrupt (Ctrl+C and the like) once interrupt_handlers_install has run.
 extern volatile sig_atomic_t interrupted;
 
-
 // The temporary name a file is written under: same directory, so the rename is atomic.
 std::string part_path(const char* path);
 // Moves the finished part file to its own name; 1 on success, else prints why and removes it.
