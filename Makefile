@@ -1,8 +1,9 @@
 # Makefile -- the two commands: `make run` shows the intro, `make test` runs the test suite
 #
 # Each command installs the Debian packages it needs that are missing (through sudo
-# when not root), then configures and builds only what it runs. The long checks
-# (fuzzing, the million-frame soak, valgrind) have targets of their own.
+# when not root), then configures and builds only what it runs. Without Debian's
+# package tools it names the packages instead and goes on with what is installed.
+# The long checks (fuzzing, the million-frame soak, valgrind) have targets of their own.
 
 BUILD        := build
 SAN_BUILD    := build-sanitize
@@ -49,15 +50,27 @@ WEBTEST_PACKAGES  := $(WEB_PACKAGES) $(VIDEO_PACKAGES) chromium node-ws
 
 # Release build with the suite configured; `make run` alone configures it without.
 CONFIGURE_TESTS := cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DSWAYBOARD_TESTS=ON
+# For the commands that build only a program: a tree that `make test` configured keeps its
+# tests; a fresh one is configured without them, so that GoogleTest and the rest are not needed.
+CONFIGURE_IF_FRESH := @[ -f $(BUILD)/CMakeCache.txt ] || cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DSWAYBOARD_TESTS=OFF
 
 .PHONY: all build run video preview test test-fast sanitize fuzz soak memcheck presentation-bench package clean \
         windows test-windows web web-serve test-web web-bench
 
 all: build
 
-# $(call install_missing,<packages>): apt-get installs those not installed yet.
+# $(call install_missing,<packages>): apt-get installs those not installed yet. Without
+# dpkg-query or apt-get (a distribution other than Debian's family) nothing is installed:
+# the list is printed and the build goes on, where CMake names any library it cannot find.
 define install_missing
-@missing=""; \
+@if ! command -v dpkg-query >/dev/null 2>&1 || ! command -v apt-get >/dev/null 2>&1; then \
+	  echo "No apt-get or dpkg-query here, so nothing is installed. On Debian this would install:"; \
+	  echo "$(strip $(1))" | fold -s -w 86 | sed 's/^/  /'; \
+	  echo "Other systems name these differently (the SDL 1.2 API, for example, as sdl12-compat);"; \
+	  echo "install their counterparts with the system's own package manager. Going on with what is there."; \
+	  exit 0; \
+	fi; \
+	missing=""; \
 	for p in $(1); do \
 	  dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
 	done; \
@@ -72,10 +85,9 @@ endef
 deps-%:
 	$(call install_missing,$($(shell echo $* | tr a-z A-Z)_PACKAGES))
 
-# Only the intro. A tree that `make test` configured keeps its tests; a fresh one
-# is configured without them, so that GoogleTest and the rest are not needed.
+# Only the intro.
 run: deps-run
-	@[ -f $(BUILD)/CMakeCache.txt ] || cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DSWAYBOARD_TESTS=OFF
+	$(CONFIGURE_IF_FRESH)
 	cmake --build $(BUILD) --target swayboard -j$(JOBS)
 	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
 	  echo "No display found (neither DISPLAY nor WAYLAND_DISPLAY is set)."; \
@@ -90,13 +102,13 @@ run: deps-run
 # .webm, .mkv). Like `make run`, a fresh tree is configured without the suite.
 VIDEO ?= swayboard.mp4
 video: deps-video
-	@[ -f $(BUILD)/CMakeCache.txt ] || cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DSWAYBOARD_TESTS=OFF
+	$(CONFIGURE_IF_FRESH)
 	cmake --build $(BUILD) --target swayboard-capture -j$(JOBS)
 	$(BUILD)/swayboard-capture --video $(VIDEO)
 
 # The README's still and animated loop, made by the recorder into docs/.
 preview: deps-video
-	@[ -f $(BUILD)/CMakeCache.txt ] || cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DSWAYBOARD_TESTS=OFF
+	$(CONFIGURE_IF_FRESH)
 	cmake --build $(BUILD) --target swayboard-capture -j$(JOBS)
 	sh recorder/preview.sh $(BUILD)/swayboard-capture docs
 
@@ -155,7 +167,7 @@ WINDOWS_BUILD   := build-windows
 WINDOWS_VERSION := $(shell sed -n 's/^project.swayboard VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 WINDOWS_ZIP     := $(CURDIR)/$(WINDOWS_BUILD)/swayboard-$(WINDOWS_VERSION)-windows-x86_64.zip
 windows: deps-windows
-	JOBS=2 sh tools/deps/build_windows_deps.sh $(WINDOWS_BUILD)/deps
+	JOBS=$(JOBS) sh tools/deps/build_windows_deps.sh $(WINDOWS_BUILD)/deps
 	cmake -S . -B $(WINDOWS_BUILD)/intro -DCMAKE_TOOLCHAIN_FILE=cmake/windows/toolchain.cmake \
 	  -DSWAYBOARD_WINDOWS_PREFIX=$(CURDIR)/$(WINDOWS_BUILD)/deps/prefix -DCMAKE_BUILD_TYPE=Release \
 	  -DSWAYBOARD_TESTS=OFF -DSWAYBOARD_WINDOWS_ZIP=$(WINDOWS_ZIP)
@@ -178,10 +190,10 @@ WEB_PORT  ?= 8022
 # Debian's emscripten runs its tools with node, which needs the archive's node modules.
 WEB_ENV   := NODE_PATH=/usr/share/nodejs
 web: deps-web
-	$(WEB_ENV) JOBS=2 sh tools/deps/build_web_deps.sh $(WEB_BUILD)
+	$(WEB_ENV) JOBS=$(JOBS) sh tools/deps/build_web_deps.sh $(WEB_BUILD)
 	$(WEB_ENV) emcmake cmake -S . -B $(WEB_BUILD)/tree -DCMAKE_BUILD_TYPE=Release -DSWAYBOARD_TESTS=OFF \
 	  -DSWAYBOARD_WEB_PREFIX=$(CURDIR)/$(WEB_BUILD)/deps/prefix -DSWAYBOARD_WEB_OUT=$(CURDIR)/$(WEB_BUILD)
-	$(WEB_ENV) cmake --build $(WEB_BUILD)/tree -j2
+	$(WEB_ENV) cmake --build $(WEB_BUILD)/tree -j$(JOBS)
 
 # Serves build-web/ on this machine only; any static web server will do for the three files.
 web-serve: web
@@ -190,7 +202,7 @@ web-serve: web
 
 # The page in headless Chromium against the recorder: frames, input, sound.
 test-web: deps-webtest web
-	@[ -f $(BUILD)/CMakeCache.txt ] || cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DSWAYBOARD_TESTS=OFF
+	$(CONFIGURE_IF_FRESH)
 	cmake --build $(BUILD) --target swayboard-capture -j$(JOBS)
 	$(WEB_ENV) node tests/web/web_test.js $(WEB_BUILD) $(BUILD)/swayboard-capture
 

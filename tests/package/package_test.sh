@@ -14,7 +14,7 @@ source=$2
 cpack=$3
 
 missing=""
-for tool in dpkg-deb dpkg-parsechangelog lintian desktop-file-validate appstreamcli readelf; do
+for tool in dpkg-deb dpkg-query dpkg-shlibdeps dpkg-parsechangelog lintian desktop-file-validate appstreamcli readelf; do
     command -v "$tool" >/dev/null 2>&1 || missing="$missing $tool"
 done
 if [ -n "$missing" ]; then
