@@ -5,6 +5,7 @@
 // with no device and no clock involved.
 #include "recorder/sound.h"
 
+#include "common/little_endian.h"
 #include "music/music.h"
 #include "platform/bass.h"
 #include "resources/xm_extent.h"
@@ -48,28 +49,22 @@ long long sound_pass_frames()
     return static_cast<long long>(std::ceil(seconds * SHOW_RATE - 1e-6));
 }
 
-static void put_le(unsigned char* out, uint32_t value, int bytes)
-{
-    for (int i = 0; i < bytes; i++)
-        out[i] = static_cast<unsigned char>(value >> (8 * i));
-}
-
 void wav_header(unsigned char out[WAV_HEADER_BYTES], long long frames)
 {
     const uint32_t data_bytes = static_cast<uint32_t>(frames * static_cast<long long>(SOUND_FRAME_BYTES));
     const int block = SOUND_CHANNELS * SAMPLE_BITS / 8;
     memcpy(out, "RIFF", 4);
-    put_le(out + 4, data_bytes + WAV_HEADER_BYTES - 8, 4);
+    write_le32(out + 4, data_bytes + WAV_HEADER_BYTES - 8);
     memcpy(out + 8, "WAVEfmt ", 8);
-    put_le(out + 16, 16, 4); // the size of the format chunk that follows
-    put_le(out + 20, WAV_PCM, 2);
-    put_le(out + 22, SOUND_CHANNELS, 2);
-    put_le(out + 24, SOUND_RATE, 4);
-    put_le(out + 28, SOUND_RATE * block, 4);
-    put_le(out + 32, block, 2);
-    put_le(out + 34, SAMPLE_BITS, 2);
+    write_le32(out + 16, 16); // the size of the format chunk that follows
+    write_le16(out + 20, WAV_PCM);
+    write_le16(out + 22, SOUND_CHANNELS);
+    write_le32(out + 24, SOUND_RATE);
+    write_le32(out + 28, SOUND_RATE * block);
+    write_le16(out + 32, block);
+    write_le16(out + 34, SAMPLE_BITS);
     memcpy(out + 36, "data", 4);
-    put_le(out + 40, data_bytes, 4);
+    write_le32(out + 40, data_bytes);
 }
 
 static int wav_write(const void* bytes, size_t size)

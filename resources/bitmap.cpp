@@ -1,6 +1,7 @@
 // bitmap.cpp -- decodes uncompressed 24-bit BMP data into 32-bit surfaces, bottom row first
 #include "resources/bitmap.h"
 
+#include "common/little_endian.h"
 #include "resources/pixel_format.h"
 #include "resources/store.h"
 
@@ -10,19 +11,13 @@ constexpr uint32_t BMP_HEIGHT_AT = 22;
 // No surface the intro uses comes near this; it keeps every size computation far from overflow.
 constexpr int32_t BMP_MAX_SIDE = 16384;
 
-// Little-endian, byte by byte: the fields sit at unaligned offsets of files at arbitrary positions.
-static int32_t read_le32(const unsigned char* at)
-{
-    return static_cast<int32_t>(uint32_t(at[0]) | (uint32_t(at[1]) << 8) | (uint32_t(at[2]) << 16) |
-                                (uint32_t(at[3]) << 24));
-}
-
 SDL_Surface* decode_bitmap(const unsigned char* data, uint32_t size)
 {
     if (!data || size < BMP_PIXEL_START)
         return nullptr;
-    int32_t w = read_le32(data + BMP_WIDTH_AT);
-    int32_t h = read_le32(data + BMP_HEIGHT_AT);
+    // Signed fields: a negative height (a top-down file) is refused with the rest below.
+    int32_t w = static_cast<int32_t>(read_le32(data + BMP_WIDTH_AT));
+    int32_t h = static_cast<int32_t>(read_le32(data + BMP_HEIGHT_AT));
     if (w <= 0 || h <= 0 || w > BMP_MAX_SIDE || h > BMP_MAX_SIDE)
         return nullptr;
     uint64_t stride = (uint64_t(w) * 3 + 3) & ~uint64_t(3);

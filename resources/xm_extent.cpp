@@ -6,6 +6,8 @@
 // in a buffer of known size are safe to feed it.
 #include "resources/xm_extent.h"
 
+#include "common/little_endian.h"
+
 #include <cstdint>
 #include <cstring>
 
@@ -39,20 +41,10 @@ static bool inside(size_t pos, size_t count, size_t limit)
     return pos <= limit && count <= limit - pos;
 }
 
-static uint32_t read16(const unsigned char* p)
-{
-    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8;
-}
-
-static uint32_t read32(const unsigned char* p)
-{
-    return read16(p) | read16(p + 2) << 16;
-}
-
 // The bytes one sample's data occupies, from its header.
 static size_t sample_data_size(const unsigned char* header)
 {
-    size_t length = read32(header);
+    size_t length = read_le32(header);
     if (!(header[14] & SAMPLE_16_BIT) && header[17] == SAMPLE_ADPCM)
         return ADPCM_TABLE + (length + 1) / 2;
     return length; // 16-bit samples count their length in bytes too
@@ -68,17 +60,17 @@ size_t xm_extent(const unsigned char* data, size_t available)
         return 0;
     if (memcmp(data, SIGNATURE, SIGNATURE_SIZE) != 0 && memcmp(data, SIGNATURE_LOWER, SIGNATURE_SIZE) != 0)
         return 0;
-    if (!inside(0, FIXED_HEADER + 4, limit) || data[MARKER_AT] != MARKER || read16(data + 58) != XM_VERSION)
+    if (!inside(0, FIXED_HEADER + 4, limit) || data[MARKER_AT] != MARKER || read_le16(data + 58) != XM_VERSION)
         return 0;
 
-    const size_t header_size = read32(data + FIXED_HEADER);
+    const size_t header_size = read_le32(data + FIXED_HEADER);
     if (header_size < HEADER_FIELDS || !inside(FIXED_HEADER, header_size, limit))
         return 0;
     const unsigned char* header = data + FIXED_HEADER;
-    const uint32_t orders = read16(header + 4);
-    const uint32_t channels = read16(header + 8);
-    const uint32_t patterns = read16(header + 10);
-    const uint32_t instruments = read16(header + 12);
+    const uint32_t orders = read_le16(header + 4);
+    const uint32_t channels = read_le16(header + 8);
+    const uint32_t patterns = read_le16(header + 10);
+    const uint32_t instruments = read_le16(header + 12);
     if (orders == 0 || orders > MAX_ORDERS || header_size < HEADER_FIELDS + orders)
         return 0;
     if (channels == 0 || channels > MAX_CHANNELS || patterns > MAX_PATTERNS || instruments > MAX_INSTRUMENTS)
@@ -88,10 +80,10 @@ size_t xm_extent(const unsigned char* data, size_t available)
     for (uint32_t p = 0; p < patterns; ++p) {
         if (!inside(pos, PATTERN_HEADER, limit))
             return 0;
-        const size_t length = read32(data + pos);
+        const size_t length = read_le32(data + pos);
         const uint32_t packing = data[pos + 4];
-        const uint32_t rows = read16(data + pos + 5);
-        const size_t packed = read16(data + pos + 7);
+        const uint32_t rows = read_le16(data + pos + 5);
+        const size_t packed = read_le16(data + pos + 7);
         if (length < PATTERN_HEADER || packing != 0 || rows == 0 || rows > MAX_ROWS)
             return 0;
         if (packed > rows * channels * CELL_MAX_BYTES)
@@ -107,15 +99,15 @@ size_t xm_extent(const unsigned char* data, size_t available)
     for (uint32_t i = 0; i < instruments; ++i) {
         if (!inside(pos, 4, limit))
             return 0;
-        const size_t length = read32(data + pos);
+        const size_t length = read_le32(data + pos);
         if (length < INSTRUMENT_FIELDS || !inside(pos, length, limit))
             return 0;
-        const uint32_t samples = read16(data + pos + 27);
+        const uint32_t samples = read_le16(data + pos + 27);
         if (samples == 0) {
             pos += length;
             continue;
         }
-        if (samples > MAX_SAMPLES || length < INSTRUMENT_SAMPLE_FIELDS || read32(data + pos + 29) != SAMPLE_HEADER)
+        if (samples > MAX_SAMPLES || length < INSTRUMENT_SAMPLE_FIELDS || read_le32(data + pos + 29) != SAMPLE_HEADER)
             return 0;
         pos += length;
 

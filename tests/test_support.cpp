@@ -97,15 +97,3 @@ rgb_image read_png(const std::string& path)
     image.h = int(png.height);
     return image;
 }
-
-void put_le16(std::vector<unsigned char>& out, uint32_t value)
-{
-    out.push_back(static_cast<unsigned char>(value));
-    out.push_back(static_cast<unsigned char>(value >> 8));
-}
-
-void put_le32(std::vector<unsigned char>& out, uint32_t value)
-{
-    put_le16(out, value & 0xFFFF);
-    put_le16(out, value >> 16);
-}

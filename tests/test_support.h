@@ -1,6 +1,8 @@
 // test_support.h -- shared helpers for the tests: a headless show, pixel access, scratch surfaces
 #pragma once
 
+#include "common/little_endian.h"
+
 #include <SDL.h>
 #include <cstdint>
 #include <string>
@@ -35,6 +37,3 @@ struct rgb_image {
 // Reads a PNG file as RGB; an empty picture (w = 0) if it cannot.
 rgb_image read_png(const std::string& path);
 
-// Appends value to out as 2 or 4 little-endian bytes, as file formats store their fields.
-void put_le16(std::vector<unsigned char>& out, uint32_t value);
-void put_le32(std::vector<unsigned char>& out, uint32_t value);

@@ -1,6 +1,7 @@
 // sound_test.cpp -- the offline mix: the intro's player, whole frames of sound, the tune's length, WAV files
 #include "recorder/sound.h"
 
+#include "common/little_endian.h"
 #include "music/music.h"
 #include "platform/bass.h"
 #include "resources/store.h"
@@ -91,11 +92,8 @@ TEST(sound, wav_headers_count_the_sound_that_follows)
     for (const row& r : rows) {
         unsigned char header[WAV_HEADER_BYTES];
         wav_header(header, r.frames);
-        auto u32 = [&](int at) {
-            return uint32_t(header[at]) | uint32_t(header[at + 1]) << 8 | uint32_t(header[at + 2]) << 16 |
-                   uint32_t(header[at + 3]) << 24;
-        };
-        auto u16 = [&](int at) { return unsigned(header[at]) | unsigned(header[at + 1]) << 8; };
+        auto u32 = [&](int at) { return read_le32(header + at); };
+        auto u16 = [&](int at) { return read_le16(header + at); };
         EXPECT_EQ(memcmp(header, "RIFF", 4), 0);
         EXPECT_EQ(u32(4), r.riff_size) << r.frames;
         EXPECT_EQ(memcmp(header + 8, "WAVEfmt ", 8), 0);

@@ -1,6 +1,7 @@
 // bitmap_test.cpp -- the BMP decoder: byte order, row order, padding, and data it must refuse
 #include "resources/bitmap.h"
 
+#include "common/little_endian.h"
 #include "resources/store.h"
 #include "tests/test_support.h"
 
@@ -19,12 +20,6 @@ protected:
     static void TearDownTestSuite() { SDL_Quit(); }
 };
 
-static void put_le32(std::vector<unsigned char>& bytes, size_t at, uint32_t value)
-{
-    for (int i = 0; i < 4; i++)
-        bytes[at + i] = static_cast<unsigned char>(value >> (8 * i));
-}
-
 static size_t stride_of(int w)
 {
     return (size_t(w) * 3 + 3) & ~size_t(3);
@@ -38,11 +33,11 @@ static std::vector<unsigned char> make_bmp(int w, int h)
     std::vector<unsigned char> bytes(54 + stride * h + 2, 0);
     bytes[0] = 'B';
     bytes[1] = 'M';
-    put_le32(bytes, 2, uint32_t(bytes.size()));
-    put_le32(bytes, 10, 54);
-    put_le32(bytes, 14, 40);
-    put_le32(bytes, 18, uint32_t(w));
-    put_le32(bytes, 22, uint32_t(h));
+    write_le32(&bytes[2], uint32_t(bytes.size()));
+    write_le32(&bytes[10], 54);
+    write_le32(&bytes[14], 40);
+    write_le32(&bytes[18], uint32_t(w));
+    write_le32(&bytes[22], uint32_t(h));
     bytes[26] = 1;
     bytes[28] = 24;
     for (int k = 0; k < h; k++) {
@@ -107,7 +102,7 @@ TEST_F(bitmap, one_pixel_of_0x10_0x20_0x30_becomes_red_0x30_green_0x20_blue_0x10
 TEST_F(bitmap, rows_are_read_from_offset_54_whatever_the_header_says)
 {
     std::vector<unsigned char> file = make_bmp(3, 2);
-    put_le32(file, 10, 138);
+    write_le32(&file[10], 138);
     SDL_Surface* s = decode_bitmap(file.data(), uint32_t(file.size()));
     ASSERT_NE(s, nullptr);
     EXPECT_EQ(pixel_bytes(s, 0, 1)[2], 1); // blue of stored pixel (0, 0)
@@ -135,14 +130,14 @@ TEST_F(bitmap, hostile_or_truncated_data_is_refused_without_reading_past_it)
         {"rows that overflow 32 bits", good},
         {"huge width", good},
     };
-    put_le32(cases[4].bytes, 18, 0);
-    put_le32(cases[5].bytes, 18, uint32_t(-5));
-    put_le32(cases[6].bytes, 22, 0);
-    put_le32(cases[7].bytes, 22, uint32_t(-4));
-    put_le32(cases[8].bytes, 18, 0x7FFFFFFF);
-    put_le32(cases[8].bytes, 22, 0x7FFFFFFF);
-    put_le32(cases[9].bytes, 18, 0x40000000);
-    put_le32(cases[9].bytes, 22, 1);
+    write_le32(&cases[4].bytes[18], 0);
+    write_le32(&cases[5].bytes[18], uint32_t(-5));
+    write_le32(&cases[6].bytes[22], 0);
+    write_le32(&cases[7].bytes[22], uint32_t(-4));
+    write_le32(&cases[8].bytes[18], 0x7FFFFFFF);
+    write_le32(&cases[8].bytes[22], 0x7FFFFFFF);
+    write_le32(&cases[9].bytes[18], 0x40000000);
+    write_le32(&cases[9].bytes[22], 1);
     for (auto& c : cases) {
         std::vector<unsigned char> exact_copy(c.bytes);
         exact_copy.shrink_to_fit();

@@ -3,6 +3,7 @@
 // Each input is written to a file of the working directory and read back by the store's
 // disk fallback, exactly as a stand-in for a missing bitmap would be, then decoded. A
 // decoded surface is compared pixel by pixel with the bytes it came from.
+#include "common/little_endian.h"
 #include "resources/bitmap.h"
 #include "resources/store.h"
 
@@ -17,11 +18,6 @@
 #include <unistd.h>
 
 static const char STAND_IN[] = "fuzz-stand-in.bmp"; // a name the archive does not hold
-
-static int32_t le32(const unsigned char* at)
-{
-    return int32_t(uint32_t(at[0]) | uint32_t(at[1]) << 8 | uint32_t(at[2]) << 16 | uint32_t(at[3]) << 24);
-}
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
@@ -53,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         // Accepted only with a positive size and every row present; then it holds exactly those pixels.
         if (length < 54)
             __builtin_trap();
-        int32_t w = le32(bytes + 18), h = le32(bytes + 22);
+        int32_t w = int32_t(read_le32(bytes + 18)), h = int32_t(read_le32(bytes + 22));
         uint64_t stride = (uint64_t(w) * 3 + 3) & ~uint64_t(3);
         if (w <= 0 || h <= 0 || surface->w != w || surface->h != h || 54 + stride * uint64_t(h) > length)
             __builtin_trap();

@@ -1,6 +1,7 @@
 // bmp_file.cpp -- 24-bit bottom-up BMP files in the one layout the intro reads, to and from pictures
 #include "tools/common/bmp_file.h"
 
+#include "common/little_endian.h"
 #include "tools/common/file_bytes.h"
 
 #include <cstddef>
@@ -8,12 +9,6 @@
 int bmp_stride(int width)
 {
     return (3 * width + 3) & ~3;
-}
-
-static void put_le(std::vector<uint8_t>* out, size_t at, uint32_t value, int bytes)
-{
-    for (int i = 0; i < bytes; i++)
-        (*out)[at + i] = static_cast<uint8_t>(value >> (8 * i));
 }
 
 std::vector<uint8_t> encode_bmp(const picture* image, uint8_t pad_byte)
@@ -26,15 +21,15 @@ std::vector<uint8_t> encode_bmp(const picture* image, uint8_t pad_byte)
 
     out[0] = 'B';
     out[1] = 'M';
-    put_le(&out, 2, static_cast<uint32_t>(file_size), 4);
-    put_le(&out, 10, 54, 4);
-    put_le(&out, 14, 40, 4);
-    put_le(&out, 18, static_cast<uint32_t>(w), 4);
-    put_le(&out, 22, static_cast<uint32_t>(h), 4);
-    put_le(&out, 26, 1, 2);
-    put_le(&out, 28, 24, 2);
-    put_le(&out, 38, 2834, 4);
-    put_le(&out, 42, 2834, 4);
+    write_le32(&out[2], static_cast<uint32_t>(file_size));
+    write_le32(&out[10], 54);
+    write_le32(&out[14], 40);
+    write_le32(&out[18], static_cast<uint32_t>(w));
+    write_le32(&out[22], static_cast<uint32_t>(h));
+    write_le16(&out[26], 1);
+    write_le16(&out[28], 24);
+    write_le32(&out[38], 2834);
+    write_le32(&out[42], 2834);
 
     // Bottom row first; the two bytes after the last row stay zero.
     for (int k = 0; k < h; k++) {
@@ -57,21 +52,13 @@ int write_bmp(const char* path, const picture* image, uint8_t pad_byte)
     return write_bytes(path, encode_bmp(image, pad_byte));
 }
 
-static uint32_t get_le(const std::vector<uint8_t>& bytes, size_t at, int size)
-{
-    uint32_t value = 0;
-    for (int i = 0; i < size; i++)
-        value |= uint32_t(bytes[at + size_t(i)]) << (8 * i);
-    return value;
-}
-
 int read_bmp(const char* path, picture* out)
 {
     std::vector<uint8_t> bytes;
-    if (!read_bytes(path, &bytes) || bytes.size() < 54 || bytes[0] != 'B' || bytes[1] != 'M' || get_le(bytes, 28, 2) != 24)
+    if (!read_bytes(path, &bytes) || bytes.size() < 54 || bytes[0] != 'B' || bytes[1] != 'M' || read_le16(&bytes[28]) != 24)
         return 0;
-    int width = int(get_le(bytes, 18, 4));
-    int height = int(get_le(bytes, 22, 4));
+    int width = int(read_le32(&bytes[18]));
+    int height = int(read_le32(&bytes[22]));
     if (width <= 0 || height <= 0 || width > 8192 || height > 8192)
         return 0;
     const int stride = bmp_stride(width);

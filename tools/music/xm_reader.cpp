@@ -1,12 +1,12 @@
 // xm_reader.cpp -- bounds-checked reading of XM headers, pattern data and the module's extent
 #include "tools/music/xm_reader.h"
 
+#include "common/little_endian.h"
+
 #include <cstring>
 
 constexpr size_t HEADER_FIELDS_END = 336;  // 60 + 20 bytes of fields + 256 orders
 
-static uint32_t get16(const uint8_t* p) { return p[0] | (p[1] << 8); }
-static uint32_t get32(const uint8_t* p) { return get16(p) | (get16(p + 2) << 16); }
 
 int xm_read_header(const uint8_t* data, size_t size, xm_header* h)
 {
@@ -16,16 +16,16 @@ int xm_read_header(const uint8_t* data, size_t size, xm_header* h)
     memcpy(h->title, data + 17, 20);
     h->marker = data[37];
     memcpy(h->tracker, data + 38, 20);
-    h->version = uint16_t(get16(data + 58));
-    h->header_size = get32(data + 60);
-    h->song_length = uint16_t(get16(data + 64));
-    h->restart = uint16_t(get16(data + 66));
-    h->channels = uint16_t(get16(data + 68));
-    h->patterns = uint16_t(get16(data + 70));
-    h->instruments = uint16_t(get16(data + 72));
-    h->flags = uint16_t(get16(data + 74));
-    h->speed = uint16_t(get16(data + 76));
-    h->tempo = uint16_t(get16(data + 78));
+    h->version = uint16_t(read_le16(data + 58));
+    h->header_size = read_le32(data + 60);
+    h->song_length = uint16_t(read_le16(data + 64));
+    h->restart = uint16_t(read_le16(data + 66));
+    h->channels = uint16_t(read_le16(data + 68));
+    h->patterns = uint16_t(read_le16(data + 70));
+    h->instruments = uint16_t(read_le16(data + 72));
+    h->flags = uint16_t(read_le16(data + 74));
+    h->speed = uint16_t(read_le16(data + 76));
+    h->tempo = uint16_t(read_le16(data + 78));
     memcpy(h->orders, data + 80, 256);
     return 1;
 }
@@ -40,9 +40,9 @@ static uint64_t pattern_offset(const uint8_t* data, size_t size, int index, cons
     for (int i = 0;; i++) {
         if (!fits(at, 9, size)) return 0;
         if (i == index) return at;
-        uint64_t length = get32(data + at);
+        uint64_t length = read_le32(data + at);
         if (length < 9) return 0;
-        at += length + get16(data + at + 7);
+        at += length + read_le16(data + at + 7);
     }
 }
 
@@ -52,9 +52,9 @@ int xm_read_pattern(const uint8_t* data, size_t size, int index, std::vector<xm_
     if (!xm_read_header(data, size, &h) || index < 0 || index >= h.patterns || h.channels == 0) return 0;
     uint64_t at = pattern_offset(data, size, index, h);
     if (!at) return 0;
-    uint64_t length = get32(data + at);
-    int rows = int(get16(data + at + 5));
-    uint64_t packed = get16(data + at + 7);
+    uint64_t length = read_le32(data + at);
+    int rows = int(read_le16(data + at + 5));
+    uint64_t packed = read_le16(data + at + 7);
     uint64_t p = at + length;
     uint64_t end = p + packed;
     if (!fits(p, packed, size) || rows == 0) return 0;

@@ -1,6 +1,8 @@
 // xm_writer.cpp -- lays an xm_song out as FastTracker 2 module bytes
 #include "tools/music/xm_writer.h"
 
+#include "common/little_endian.h"
+
 #include <cstring>
 
 static const char SIGNATURE[] = "Extended Module: ";
@@ -11,8 +13,6 @@ constexpr uint32_t INSTRUMENT_HEADER_SIZE = 263;  // FT2 writes 22 reserved byte
 constexpr uint32_t SAMPLE_HEADER_SIZE = 40;
 
 static void put8(std::vector<uint8_t>& out, uint32_t v) { out.push_back(uint8_t(v)); }
-static void put16(std::vector<uint8_t>& out, uint32_t v) { put8(out, v); put8(out, v >> 8); }
-static void put32(std::vector<uint8_t>& out, uint32_t v) { put16(out, v); put16(out, v >> 16); }
 
 static void put_text(std::vector<uint8_t>& out, const char* text, size_t size)
 {
@@ -45,16 +45,16 @@ static void put_module_header(std::vector<uint8_t>& out, const xm_song& song)
     put_text(out, song.title, 20);
     put8(out, 0x1A);
     put_text(out, TRACKER, 20);
-    put16(out, 0x0104);
-    put32(out, HEADER_SIZE);
-    put16(out, uint32_t(song.orders.size()));
-    put16(out, 0);  // restart position
-    put16(out, XM_CHANNELS);
-    put16(out, uint32_t(song.patterns.size()));
-    put16(out, uint32_t(song.instruments.size()));
-    put16(out, 0);  // flags: Amiga frequency table
-    put16(out, song.speed);
-    put16(out, song.tempo);
+    put_le16(out, 0x0104);
+    put_le32(out, HEADER_SIZE);
+    put_le16(out, uint32_t(song.orders.size()));
+    put_le16(out, 0);  // restart position
+    put_le16(out, XM_CHANNELS);
+    put_le16(out, uint32_t(song.patterns.size()));
+    put_le16(out, uint32_t(song.instruments.size()));
+    put_le16(out, 0);  // flags: Amiga frequency table
+    put_le16(out, song.speed);
+    put_le16(out, song.tempo);
     for (int i = 0; i < 256; i++) put8(out, i < int(song.orders.size()) ? song.orders[i] : 0);
 }
 
@@ -65,10 +65,10 @@ static int put_pattern(std::vector<uint8_t>& out, const xm_pattern& pattern)
     for (int row = 0; row < XM_ROWS; row++)
         for (int ch = 0; ch < XM_CHANNELS; ch++) pack_cell(packed, pattern.cells[row][ch]);
     if (packed.size() > 0xFFFF) return 0;
-    put32(out, PATTERN_HEADER_SIZE);
+    put_le32(out, PATTERN_HEADER_SIZE);
     put8(out, 0);  // packing type
-    put16(out, XM_ROWS);
-    put16(out, uint32_t(packed.size()));
+    put_le16(out, XM_ROWS);
+    put_le16(out, uint32_t(packed.size()));
     out.insert(out.end(), packed.begin(), packed.end());
     return 1;
 }
@@ -83,15 +83,15 @@ static int put_instrument(std::vector<uint8_t>& out, const xm_instrument& ins)
     if (s.loop_length && uint64_t(s.loop_start) + s.loop_length > s.data.size()) return 0;
 
     size_t start = out.size();
-    put32(out, INSTRUMENT_HEADER_SIZE);
+    put_le32(out, INSTRUMENT_HEADER_SIZE);
     put_text(out, ins.name, 22);
     put8(out, 0);  // type
-    put16(out, 1);  // one sample
-    put32(out, SAMPLE_HEADER_SIZE);
+    put_le16(out, 1);  // one sample
+    put_le32(out, SAMPLE_HEADER_SIZE);
     out.insert(out.end(), 96, 0);  // every note plays sample 0
     for (int i = 0; i < XM_MAX_ENVELOPE_POINTS; i++) {
-        put16(out, i < env.count ? env.tick[i] : 0);
-        put16(out, i < env.count ? env.level[i] : 0);
+        put_le16(out, i < env.count ? env.tick[i] : 0);
+        put_le16(out, i < env.count ? env.level[i] : 0);
     }
     out.insert(out.end(), 48, 0);  // no panning envelope
     put8(out, uint32_t(env.count));
@@ -108,12 +108,12 @@ static int put_instrument(std::vector<uint8_t>& out, const xm_instrument& ins)
     put8(out, ins.vibrato_sweep);
     put8(out, ins.vibrato_depth);
     put8(out, ins.vibrato_rate);
-    put16(out, ins.fadeout);
+    put_le16(out, ins.fadeout);
     out.insert(out.end(), start + INSTRUMENT_HEADER_SIZE - out.size(), 0);
 
-    put32(out, uint32_t(s.data.size()));
-    put32(out, s.loop_length ? s.loop_start : 0);
-    put32(out, s.loop_length);
+    put_le32(out, uint32_t(s.data.size()));
+    put_le32(out, s.loop_length ? s.loop_start : 0);
+    put_le32(out, s.loop_length);
     put8(out, s.volume);
     put8(out, uint8_t(s.finetune));
     put8(out, s.loop_length ? 1 : 0);  // forward loop, 8-bit
