@@ -10,7 +10,6 @@
 #include "music/music.h"
 #include "platform/os.h"
 #include "platform/random.h"
-#include "resources/xm_extent.h"
 #include "resources/bitmap.h"
 #include "resources/store.h"
 
@@ -111,17 +110,9 @@ int intro_main(int argc)
         Sleep(OPEN_PAUSE_MS);
         if (fullscreen)
             SDL_ShowCursor(SDL_DISABLE);
-        // Music is optional: without a device or a module the show runs silent.
-        if (music_open()) {
-            // The library is handed no length and reads as far as the module's own headers
-            // say. A module read from disk may be cut short or be something else entirely,
-            // so one whose headers claim more bytes than there are is not handed over.
-            uint32_t module_size = 0;
-            const unsigned char* module = load_resource("ormivaara.xm", &module_size);
-            if (module && xm_extent(module, module_size) == 0)
-                module = nullptr;
-            music_start(module);
-        }
+        // Music is optional: without a device or a whole module the show runs silent.
+        if (music_open())
+            music_start(music_module(nullptr));
         paint_background();
 
         run_frames();

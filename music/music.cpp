@@ -2,13 +2,27 @@
 #include "music/music.h"
 
 #include "platform/bass.h"
+#include "resources/store.h"
+#include "resources/xm_extent.h"
 
 constexpr int OUTPUT_DEVICE = -1;     // the default output device
 constexpr DWORD OUTPUT_RATE = 44100;  // Hz
 constexpr DWORD INIT_FLAGS = 16;
 constexpr DWORD MODULE_FLAGS = BASS_SAMPLE_LOOP;
 
+static const char MODULE_NAME[] = "ormivaara.xm"; // in the archive, or on disk beside it
+
 uint32_t music_handle = 0;
+
+const unsigned char* music_module(size_t* extent)
+{
+    uint32_t size = 0;
+    const unsigned char* module = load_resource(MODULE_NAME, &size);
+    size_t length = module ? xm_extent(module, size) : 0;
+    if (extent)
+        *extent = length;
+    return length ? module : nullptr;
+}
 
 int music_open()
 {

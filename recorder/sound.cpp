@@ -8,9 +8,7 @@
 #include "common/little_endian.h"
 #include "music/music.h"
 #include "platform/bass.h"
-#include "resources/xm_extent.h"
 #include "recorder/output.h"
-#include "resources/store.h"
 
 #include <bit>
 #include <cerrno>
@@ -28,19 +26,10 @@ static FILE* wav_file = nullptr;
 static int wav_failed = 0;
 static int16_t frame_sound[SAMPLES_PER_FRAME * SOUND_CHANNELS];
 
-// The archived module, or null when it is missing or its headers claim more bytes than it has.
-static const unsigned char* module_bytes(size_t* extent)
-{
-    uint32_t size = 0;
-    const unsigned char* module = load_resource("ormivaara.xm", &size);
-    *extent = module ? xm_extent(module, size) : 0;
-    return *extent ? module : nullptr;
-}
-
 long long sound_pass_frames()
 {
     size_t extent = 0;
-    const unsigned char* module = module_bytes(&extent);
+    const unsigned char* module = music_module(&extent);
     if (!module)
         return 0;
     double seconds = bass_module_seconds(module, extent);
@@ -79,7 +68,7 @@ static int wav_write(const void* bytes, size_t size)
 int sound_open(long long frames, const char* wav_path)
 {
     size_t extent = 0;
-    const unsigned char* module = module_bytes(&extent);
+    const unsigned char* module = music_module(&extent);
     if (bass_mix_rate() != SOUND_RATE || !module || !music_start(module)) {
         fputs("swayboard-capture: the music could not be loaded\n", stderr);
         return 0;
