@@ -8,6 +8,8 @@
 #include <cstdlib>
 
 int fullscreen = 1;
+
+// The surfaces of effects/surfaces.h: owned here, drawn on and from by the effects.
 SDL_Surface* screen = nullptr;
 
 SDL_Surface* background = nullptr;

@@ -1,28 +1,12 @@
-// display.h -- the video mode, the work surfaces and colour key, and every surface the effects draw with
+// display.h -- the video mode and its scaling, and the shell's calls that make and free the surfaces
 #pragma once
+
+#include "effects/surfaces.h"
 
 #include <SDL.h>
 
 // 1 for full screen (double-buffered), 0 for a window; fixed at start-up.
 extern int fullscreen;
-
-// The display surface; the video library frees it at shutdown, never we.
-extern SDL_Surface* screen;
-
-// The six decoded bitmaps (load_images fills them; free_surfaces releases them).
-extern SDL_Surface* background;      // tausta.bmp, opaque
-extern SDL_Surface* checker_layer;   // ruudut_layer.bmp, opaque
-extern SDL_Surface* checker_overlay; // ruudut_alpha.bmp, keyed
-extern SDL_Surface* mini_font;       // minifontti.bmp, keyed
-extern SDL_Surface* big_font;        // font.bmp, keyed
-extern SDL_Surface* sprite_sheet;    // bub.bmp, keyed
-
-// Work surfaces made by open_display: the page writer's layers and the scroller's double buffer.
-extern SDL_Surface* line_layer[2];    // 600x400, keyed
-extern SDL_Surface* scroll_buffer[2]; // 841x41, keyed by the scroller itself
-
-// Magenta (255, 0, 255) in the screen's format: transparent in every keyed surface.
-extern Uint32 color_key;
 
 // Sets the video mode and makes the work surfaces and keys; 1 on success, 0 on failure.
 // The display is magnified to suit the desktop first (see choose_scaling).

@@ -1,8 +1,8 @@
 // backdrop.cpp -- the two swaying checkerboards behind the page text
 #include "effects/backdrop.h"
 
-#include "app/display.h"
 #include "effects/layout.h"
+#include "effects/surfaces.h"
 
 #include <SDL.h>
 #include <cmath>
@@ -34,18 +34,7 @@ backdrop_source_offsets backdrop_offsets(const backdrop_motion_state& motion)
 
 static void blit_board(SDL_Surface* board, int source_x, int source_y)
 {
-    SDL_Rect source;
-    source.x = static_cast<Sint16>(source_x);
-    source.y = static_cast<Sint16>(source_y);
-    source.w = static_cast<Uint16>(text_window.w);
-    source.h = static_cast<Uint16>(text_window.h);
-    // The blit writes the clipped rectangle back, so the destination is made fresh each time.
-    SDL_Rect destination;
-    destination.x = static_cast<Sint16>(text_window.x);
-    destination.y = static_cast<Sint16>(text_window.y);
-    destination.w = 0;
-    destination.h = 0;
-    SDL_UpperBlit(board, &source, screen, &destination);
+    blit_to_screen(board, source_x, source_y, text_window.w, text_window.h, text_window.x, text_window.y);
 }
 
 void draw_backdrop()

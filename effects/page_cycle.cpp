@@ -1,8 +1,8 @@
 // page_cycle.cpp -- the per-page cycle (reset, typeset, slide in, hold, drop, pause) and the line layers' motion
 #include "effects/page_cycle.h"
 
-#include "app/display.h"
 #include "effects/page_writer.h"
+#include "effects/surfaces.h"
 
 #include <climits>
 

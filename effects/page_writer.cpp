@@ -1,8 +1,8 @@
 // page_writer.cpp -- measures, centres and typesets pages of the page text into the two line layers
 #include "effects/page_writer.h"
 
-#include "app/display.h"
 #include "effects/glyphs.h"
+#include "effects/surfaces.h"
 
 #include <climits>
 #include <cstdint>

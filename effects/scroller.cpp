@@ -1,8 +1,8 @@
 // scroller.cpp -- the one-line big-font scroller along the bottom band, shifted between two buffers
 #include "effects/scroller.h"
 
-#include "app/display.h"
 #include "effects/glyphs.h"
+#include "effects/surfaces.h"
 
 text_buffer scroll_text = {nullptr, 0, 0};
 

@@ -1,8 +1,8 @@
 // sprite.cpp -- the blinking character at the left edge that jumps under gravity at random moments
 #include "effects/sprite.h"
 
-#include "app/display.h"
 #include "effects/layout.h"
+#include "effects/surfaces.h"
 #include "platform/random.h"
 
 #include <SDL.h>
@@ -35,17 +35,8 @@ static void start_timers()
 
 static void repaint_column()
 {
-    SDL_Rect source;
-    source.x = static_cast<Sint16>(sprite_column.x);
-    source.y = static_cast<Sint16>(sprite_column.y);
-    source.w = static_cast<Uint16>(sprite_column.w);
-    source.h = static_cast<Uint16>(sprite_column.h);
-    SDL_Rect destination;
-    destination.x = static_cast<Sint16>(sprite_column.x);
-    destination.y = static_cast<Sint16>(sprite_column.y);
-    destination.w = 0;
-    destination.h = 0;
-    SDL_UpperBlit(background, &source, screen, &destination);
+    blit_to_screen(background, sprite_column.x, sprite_column.y, sprite_column.w, sprite_column.h, sprite_column.x,
+                   sprite_column.y);
 }
 
 // The jump's step for this frame; returns the y to draw at. Leaves the state

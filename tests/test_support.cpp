@@ -47,11 +47,16 @@ void put_pixel(SDL_Surface* surface, int x, int y, Uint32 value)
     SDL_UnlockSurface(surface);
 }
 
-uint32_t get_rgb(SDL_Surface* surface, int x, int y)
+uint32_t rgb_of(SDL_Surface* surface, Uint32 value)
 {
     Uint8 r, g, b;
-    SDL_GetRGB(get_pixel(surface, x, y), surface->format, &r, &g, &b);
+    SDL_GetRGB(value, surface->format, &r, &g, &b);
     return (uint32_t(r) << 16) | (uint32_t(g) << 8) | b;
+}
+
+uint32_t get_rgb(SDL_Surface* surface, int x, int y)
+{
+    return rgb_of(surface, get_pixel(surface, x, y));
 }
 
 SDL_Surface* make_test_surface(int width, int height, Uint32 value)

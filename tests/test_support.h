@@ -4,6 +4,7 @@
 #include "common/little_endian.h"
 
 #include <SDL.h>
+#include <gtest/gtest.h>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -13,12 +14,20 @@
 int open_test_display();
 // Frees the surfaces and shuts the video subsystem down.
 void close_test_display();
+// A suite of tests that share one test display, opened before the first and closed after the last.
+class test_display_suite : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { ASSERT_EQ(open_test_display(), 1); }
+    static void TearDownTestSuite() { close_test_display(); }
+};
 
 // Reads or writes one pixel of a 32-bit surface (locks it if needed).
 Uint32 get_pixel(SDL_Surface* surface, int x, int y);
 void put_pixel(SDL_Surface* surface, int x, int y, Uint32 value);
 // The pixel's red, green and blue bytes as 0xRRGGBB.
 uint32_t get_rgb(SDL_Surface* surface, int x, int y);
+// value, a pixel in surface's format, as 0xRRGGBB.
+uint32_t rgb_of(SDL_Surface* surface, Uint32 value);
 
 // A new surface in the intro's format, filled with value.
 SDL_Surface* make_test_surface(int width, int height, Uint32 value);

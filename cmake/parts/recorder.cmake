@@ -15,7 +15,7 @@ target_link_libraries(swayboard_recorder PUBLIC swayboard_core swayboard_audio)
 
 add_executable(swayboard-capture recorder/capture.cpp recorder/surface_png.cpp)
 target_link_libraries(swayboard-capture PRIVATE swayboard_recorder swayboard_core swayboard_archive swayboard_os
-  swayboard_audio tools_common)
+  swayboard_audio swayboard_png)
 
 if(NOT SWAYBOARD_TESTS)
   return()

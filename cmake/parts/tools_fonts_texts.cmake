@@ -24,7 +24,7 @@ target_link_libraries(make_texts PRIVATE swayboard_glyphs)
 
 # font_review resources/data /tmp/review  -- writes /tmp/review-{sheet,pages,scroll}.png
 add_executable(font_review ${DATA_FONTS_ROOT}/tools/fonts/font_review.cpp)
-target_link_libraries(font_review PRIVATE tools_common swayboard_glyphs PNG::PNG)
+target_link_libraries(font_review PRIVATE tools_common swayboard_glyphs swayboard_png)
 
 add_executable(tools_fonts_texts_test ${DATA_FONTS_ROOT}/tests/tools/fonts/fonts_texts_test.cpp
   ${CMAKE_SOURCE_DIR}/tests/tools/data_file.cpp)

@@ -6,7 +6,7 @@ add_executable(make_images
   ${CMAKE_SOURCE_DIR}/tools/images/image_logo.cpp
   ${CMAKE_SOURCE_DIR}/tools/images/image_sprite.cpp)
 target_include_directories(make_images PRIVATE ${CMAKE_SOURCE_DIR})
-target_link_libraries(make_images PRIVATE tools_common)
+target_link_libraries(make_images PRIVATE tools_common swayboard_png)
 # The shapes are rasterised in floating point; fused multiply-adds would move
 # edge pixels between builds, and the files must come out byte for byte the same.
 target_compile_options(make_images PRIVATE -ffp-contract=off)

@@ -11,6 +11,10 @@ set(SWAYBOARD_WINDOWS_ZIP ${CMAKE_BINARY_DIR}/swayboard-${PROJECT_VERSION}-windo
 
 # SDL's headers rename main to SDL_main; SDLmain holds the real entry point that calls it.
 find_library(SDLMAIN_LIBRARY NAMES libSDLmain.a SDLmain REQUIRED)
+# The zip holds both programs; the recorder needs the prefix's libpng.
+if(NOT TARGET swayboard-capture)
+  message(FATAL_ERROR "libpng is missing from ${SWAYBOARD_WINDOWS_PREFIX}: run tools/deps/build_windows_deps.sh first (make windows does)")
+endif()
 set(SDL_DLL ${SWAYBOARD_WINDOWS_PREFIX}/bin/SDL.dll)
 if(NOT EXISTS ${SDL_DLL})
   message(FATAL_ERROR "${SDL_DLL} is missing: run tools/deps/build_windows_deps.sh first (make windows does)")

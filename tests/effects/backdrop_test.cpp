@@ -174,22 +174,11 @@ TEST(backdrop, scrolling_carries_on_smoothly_across_two_to_the_thirty_first)
 
 // ---------------------------------------------------------------- pixels on real surfaces
 
-class backdrop_pixels : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() { ASSERT_EQ(open_test_display(), 1); }
-    static void TearDownTestSuite() { close_test_display(); }
-};
+class backdrop_pixels : public test_display_suite {};
 
 namespace {
 
 constexpr Uint32 SENTINEL = 0x00123456;
-
-Uint32 at_format(SDL_Surface* s, Uint32 value)
-{
-    Uint8 r, g, b;
-    SDL_GetRGB(value, s->format, &r, &g, &b);
-    return (Uint32(r) << 16) | (Uint32(g) << 8) | b;
-}
 
 // Counts the text-window pixels that differ from the overlay over the layer at
 // the given offsets, and the pixels outside the window that lost the sentinel.
@@ -202,12 +191,9 @@ void count_mismatches(const backdrop_source_offsets& o, int* inside, int* outsid
     SDL_LockSurface(checker_overlay);
     // The screen's format is the video driver's, not necessarily the bitmaps': compare colours.
     auto at = [](SDL_Surface* s, int x, int y) {
-        Uint32 value = reinterpret_cast<Uint32*>(static_cast<Uint8*>(s->pixels) + y * s->pitch)[x];
-        Uint8 r, g, b;
-        SDL_GetRGB(value, s->format, &r, &g, &b);
-        return (Uint32(r) << 16) | (Uint32(g) << 8) | b;
+        return rgb_of(s, reinterpret_cast<Uint32*>(static_cast<Uint8*>(s->pixels) + y * s->pitch)[x]);
     };
-    const Uint32 sentinel_rgb = at_format(screen, SENTINEL);
+    const Uint32 sentinel_rgb = rgb_of(screen, SENTINEL);
     const Uint32 magenta = 0xFF00FF;
     for (int y = 0; y < SCREEN_HEIGHT; y++)
         for (int x = 0; x < SCREEN_WIDTH; x++) {

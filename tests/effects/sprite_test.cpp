@@ -311,23 +311,12 @@ TEST(sprite, random_draws_and_standing_spans_over_many_jumps)
 
 // ---------------------------------------------------------------- pixels on real surfaces
 
-class sprite_pixels : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() { ASSERT_EQ(open_test_display(), 1); }
-    static void TearDownTestSuite() { close_test_display(); }
-};
+class sprite_pixels : public test_display_suite {};
 
 namespace {
 
 constexpr Uint32 SENTINEL = 0x00123456;
 constexpr Uint32 MAGENTA = 0xFF00FF;
-
-Uint32 rgb_of(SDL_Surface* s, Uint32 value)
-{
-    Uint8 r, g, b;
-    SDL_GetRGB(value, s->format, &r, &g, &b);
-    return (Uint32(r) << 16) | (Uint32(g) << 8) | b;
-}
 
 // The pixel's colour as 0xRRGGBB; the screen's format is the video driver's, not the bitmaps'.
 Uint32 rgb_at(SDL_Surface* s, int x, int y)

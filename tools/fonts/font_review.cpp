@@ -8,10 +8,10 @@
 // the text window shows it at rest) and OUT_PREFIX-scroll.png (the scroll text
 // in the big font, cut into screen-wide stretches on a dark band). For looking
 // at, not for the archive.
+#include "common/png_file.h"
 #include "effects/glyphs.h"
 #include "tools/common/bmp_file.h"
 #include "tools/common/file_bytes.h"
-#include "tools/common/png_file.h"
 
 #include <cstdio>
 #include <string>
@@ -125,8 +125,9 @@ int main(int argc, char** argv)
         }
     }
 
-    if (!write_png((prefix + "-sheet.png").c_str(), &sheet) || !write_png((prefix + "-pages.png").c_str(), &pages) ||
-        !write_png((prefix + "-scroll.png").c_str(), &scroll)) {
+    if (!write_png_rgb((prefix + "-sheet.png").c_str(), sheet.width, sheet.height, sheet.rgb.data()) ||
+        !write_png_rgb((prefix + "-pages.png").c_str(), pages.width, pages.height, pages.rgb.data()) ||
+        !write_png_rgb((prefix + "-scroll.png").c_str(), scroll.width, scroll.height, scroll.rgb.data())) {
         std::fprintf(stderr, "font_review: cannot write %s-*.png\n", prefix.c_str());
         return 1;
     }

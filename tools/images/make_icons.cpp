@@ -5,7 +5,7 @@
 // Writes OUT_DIR/NxN/apps/swayboard.png for each size N of ICON_SIZES: RGBA PNG,
 // the standing frame of the sprite sheet centred on a transparent ground. The
 // same program always writes the same bytes.
-#include "tools/common/png_file.h"
+#include "common/png_file.h"
 #include "tools/images/image_sprite.h"
 
 #include <sys/stat.h>

@@ -8,11 +8,11 @@
 // --mock the background as the running intro would first show it (boards in
 // the text window, the sprite on its floor, and sample lines in the fonts
 // when OUT_DIR already holds font.bmp and minifontti.bmp).
+#include "common/png_file.h"
 #include "effects/layout.h"
 #include "effects/sprite.h"
 #include "tools/common/bmp_file.h"
 #include "tools/common/picture.h"
-#include "tools/common/png_file.h"
 #include "tools/images/image_logo.h"
 #include "tools/images/image_sprite.h"
 
@@ -446,13 +446,13 @@ int main(int argc, char** argv)
 
     if (!sheet_path.empty() || !mock_path.empty()) {
         picture mock = make_mock(&background, &layer, &alpha, &sprites, out_dir);
-        if (!mock_path.empty() && !write_png(mock_path.c_str(), &mock)) {
+        if (!mock_path.empty() && !write_png_rgb(mock_path.c_str(), mock.width, mock.height, mock.rgb.data())) {
             std::fprintf(stderr, "make_images: cannot write %s\n", mock_path.c_str());
             return 1;
         }
         if (!sheet_path.empty()) {
             picture sheet = make_contact_sheet(&mock, &background, &ristikko, &alpha, &layer, &sprites);
-            if (!write_png(sheet_path.c_str(), &sheet)) {
+            if (!write_png_rgb(sheet_path.c_str(), sheet.width, sheet.height, sheet.rgb.data())) {
                 std::fprintf(stderr, "make_images: cannot write %s\n", sheet_path.c_str());
                 return 1;
             }

@@ -1,5 +1,5 @@
-// png_file.cpp -- writes a picture as an 8-bit RGB PNG file (same picture, same bytes)
-#include "tools/common/png_file.h"
+// png_file.cpp -- writes 8-bit RGB or RGBA pixels as a PNG file (same pixels, same bytes)
+#include "common/png_file.h"
 
 #include <png.h>
 
@@ -13,9 +13,9 @@ static int write_pixels(const char* path, int width, int height, png_uint_32 for
     return png_image_write_to_file(&png, path, 0, pixels, 0, nullptr) != 0;
 }
 
-int write_png(const char* path, const picture* image)
+int write_png_rgb(const char* path, int width, int height, const uint8_t* rgb)
 {
-    return write_pixels(path, image->width, image->height, PNG_FORMAT_RGB, image->rgb.data());
+    return write_pixels(path, width, height, PNG_FORMAT_RGB, rgb);
 }
 
 int write_png_rgba(const char* path, int width, int height, const uint8_t* rgba)
