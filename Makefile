@@ -45,8 +45,9 @@ WINETEST_PACKAGES := $(WINDOWS_PACKAGES) libsdl1.2-compat-dev libopenmpt-dev win
 # web: Debian's emscripten and node for the page, dpkg-dev to unpack the Debian sources of
 # SDL 1.2 and libopenmpt built for it, python3's static server for web-serve.
 WEB_PACKAGES      := cmake make emscripten nodejs dpkg-dev python3
-# webtest: the recorder to compare with, headless Chromium and node's WebSocket module to drive it.
-WEBTEST_PACKAGES  := $(WEB_PACKAGES) $(VIDEO_PACKAGES) chromium node-ws
+# webtest: the recorder to compare with, headless Chromium and node's WebSocket module to drive it,
+# stress-ng for the CPU-bound load the music must play through.
+WEBTEST_PACKAGES  := $(WEB_PACKAGES) $(VIDEO_PACKAGES) chromium node-ws stress-ng
 
 # Release build with the suite configured; `make run` alone configures it without.
 CONFIGURE_TESTS := cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DSWAYBOARD_TESTS=ON
@@ -183,7 +184,7 @@ test-windows: windows deps-winetest
 	cmake --build $(WINDOWS_BUILD)/test
 	ctest --test-dir $(WINDOWS_BUILD)/test --output-on-failure -V
 
-# The show on a web page: build-web/index.html, swayboard.js and swayboard.wasm, with
+# The show on a web page: build-web/index.html, swayboard.js and .wasm, swayboard-sound.js and .wasm, with
 # classic SDL 1.2 and libopenmpt built for WebAssembly once into build-web/deps/.
 WEB_BUILD := build-web
 WEB_PORT  ?= 8022
@@ -195,7 +196,7 @@ web: deps-web
 	  -DSWAYBOARD_WEB_PREFIX=$(CURDIR)/$(WEB_BUILD)/deps/prefix -DSWAYBOARD_WEB_OUT=$(CURDIR)/$(WEB_BUILD)
 	$(WEB_ENV) cmake --build $(WEB_BUILD)/tree -j$(JOBS)
 
-# Serves build-web/ on this machine only; any static web server will do for the three files.
+# Serves build-web/ on this machine only; any static web server will do for the page's files.
 web-serve: web
 	@echo "The show is at http://127.0.0.1:$(WEB_PORT)/ (Ctrl-C stops the server)"
 	python3 -m http.server --bind 127.0.0.1 --directory $(WEB_BUILD) $(WEB_PORT)
@@ -206,12 +207,16 @@ test-web: deps-webtest web
 	cmake --build $(BUILD) --target swayboard-capture -j$(JOBS)
 	$(WEB_ENV) node tests/web/web_test.js $(WEB_BUILD) $(BUILD)/swayboard-capture
 
-# The page's figures in headless Chromium: sizes, first frame, frames per second, CPU.
+# The page's figures in headless Chromium beside the recorder's: sizes, frame cost, first
+# frame, frames per second and intervals idle, under load and throttled, silence heard, CPU.
 web-bench: deps-webtest web
-	$(WEB_ENV) node bench/web_bench.js $(WEB_BUILD) $(BENCH_SECONDS)
+	@[ -f $(BUILD)/CMakeCache.txt ] || cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DSWAYBOARD_TESTS=OFF
+	cmake --build $(BUILD) --target swayboard-capture -j$(JOBS)
+	$(WEB_ENV) node bench/web_bench.js $(WEB_BUILD) $(BUILD)/swayboard-capture $(BENCH_SECONDS)
 
 clean:
 	rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD)
 	@# The Windows and web dependencies and the Wine prefix are kept: they take long to make.
 	rm -rf $(WINDOWS_BUILD)/intro $(WINDOWS_BUILD)/linux $(WINDOWS_BUILD)/test
-	rm -rf $(WEB_BUILD)/tree $(WEB_BUILD)/index.html $(WEB_BUILD)/swayboard.js $(WEB_BUILD)/swayboard.wasm
+	rm -rf $(WEB_BUILD)/tree $(WEB_BUILD)/index.html $(WEB_BUILD)/swayboard.js $(WEB_BUILD)/swayboard.wasm \
+	  $(WEB_BUILD)/swayboard-sound.js $(WEB_BUILD)/swayboard-sound.wasm

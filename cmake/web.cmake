@@ -2,10 +2,11 @@
 #
 # Configured through emcmake (see `make web`) with SWAYBOARD_WEB_PREFIX at the WebAssembly
 # builds of classic SDL 1.2 and libopenmpt that tools/deps/build_web_deps.sh makes. The
-# page's three files (index.html, swayboard.js, swayboard.wasm) go to SWAYBOARD_WEB_OUT.
+# page's five files (index.html, swayboard.js and .wasm, the show; swayboard-sound.js and
+# .wasm, its sound worklet) go to SWAYBOARD_WEB_OUT.
 
 set(SWAYBOARD_WEB_PREFIX "" CACHE PATH "Prefix of the WebAssembly builds of SDL 1.2 and libopenmpt")
-set(SWAYBOARD_WEB_OUT ${CMAKE_BINARY_DIR} CACHE PATH "Where the page's three files are written")
+set(SWAYBOARD_WEB_OUT ${CMAKE_BINARY_DIR} CACHE PATH "Where the page's files are written")
 foreach(file include/SDL/SDL.h lib/libSDL.a include/libopenmpt/libopenmpt.h lib/libopenmpt.a)
   if(NOT EXISTS ${SWAYBOARD_WEB_PREFIX}/${file})
     message(FATAL_ERROR "${SWAYBOARD_WEB_PREFIX}/${file} is missing: build it with tools/deps/build_web_deps.sh")
@@ -26,7 +27,7 @@ target_link_libraries(web_openmpt INTERFACE ${SWAYBOARD_WEB_PREFIX}/lib/libopenm
 add_library(PkgConfig::OPENMPT ALIAS web_openmpt)
 
 # The page's platform: sleeping that yields to the browser, its clock, the canvas and input
-# hooks, and the music mixed on the page's thread for Web Audio.
+# hooks, and the music handed to the sound worklet (or mixed here when the browser has none).
 add_library(swayboard_os STATIC platform/os_web.cpp platform/random.cpp platform/present_web.cpp)
 target_include_directories(swayboard_os PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(swayboard_os PUBLIC PkgConfig::SDL)
@@ -42,7 +43,21 @@ set_target_properties(swayboard PROPERTIES SUFFIX ".js" RUNTIME_OUTPUT_DIRECTORY
 target_link_options(swayboard PRIVATE
   -sASYNCIFY -sASYNCIFY_IGNORE_INDIRECT -sASYNCIFY_STACK_SIZE=16384
   -sMODULARIZE -sEXPORT_NAME=createSwayboard -sENVIRONMENT=web
+  -sEXPORTED_FUNCTIONS=_main,_bass_web_feed
   -sALLOW_MEMORY_GROWTH -sINITIAL_MEMORY=33554432)
+
+# The sound worklet's own small instance: the same mixer and libopenmpt, run on the
+# browser's audio thread by web/sound_worklet.js, appended to its loader. NOTE: that scope
+# has no fetch, no timers and no document; the page compiles the .wasm and hands it over.
+add_executable(swayboard_sound platform/bass_modules.cpp platform/bass_worklet.cpp)
+target_include_directories(swayboard_sound PRIVATE ${CMAKE_SOURCE_DIR})
+target_link_libraries(swayboard_sound PRIVATE PkgConfig::OPENMPT swayboard_xm)
+set_target_properties(swayboard_sound PROPERTIES OUTPUT_NAME swayboard-sound SUFFIX ".js"
+  RUNTIME_OUTPUT_DIRECTORY ${SWAYBOARD_WEB_OUT} LINK_DEPENDS ${CMAKE_SOURCE_DIR}/web/sound_worklet.js)
+target_link_options(swayboard_sound PRIVATE
+  -sMODULARIZE -sEXPORT_NAME=createSwayboardSound -sENVIRONMENT=web
+  -sEXPORTED_FUNCTIONS=_malloc,_free --extern-post-js ${CMAKE_SOURCE_DIR}/web/sound_worklet.js
+  -sALLOW_MEMORY_GROWTH -sINITIAL_MEMORY=16777216)
 
 add_custom_command(OUTPUT ${SWAYBOARD_WEB_OUT}/index.html
   COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/web/index.html ${SWAYBOARD_WEB_OUT}/index.html

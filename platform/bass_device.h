@@ -1,8 +1,9 @@
 // bass_device.h -- between the audio stand-in's module mixer (bass_modules) and the output device that plays it
 //
 // bass_modules.cpp owns the modules and mixes them; a device file (bass_sdl.cpp on the
-// desktop, bass_web.cpp in the browser) owns the output, implements the lock below and
-// supplies the other four calls of bass.h. Exactly one device file is linked.
+// desktop, bass_web.cpp in the page, bass_worklet.cpp in the page's sound worklet) owns the
+// output, implements the lock and the module notices below and supplies the other four
+// calls of bass.h. Exactly one device file is linked.
 #pragma once
 
 #include "platform/bass.h"
@@ -18,6 +19,14 @@ constexpr int BASS_OUTPUT_CHANNELS = 2;
 // main thread does.
 void bass_device_lock();
 void bass_device_unlock();
+
+// What the mixer tells the device after each change to its modules, outside the lock. A
+// device that mixes elsewhere (the page's sound worklet) repeats the change there; one
+// that mixes here ignores them. The loaded module's size bytes at data are the very bytes
+// decoded, valid during the call only.
+void bass_device_module_loaded(HMUSIC handle, const void* data, size_t size, DWORD flags);
+void bass_device_module_playing(HMUSIC handle);
+void bass_device_module_freed(HMUSIC handle);
 
 // Whether BASS_Init may open a device for these arguments: the default device (-1, or 1,
 // its own number) at a rate from 1 to 192,000 Hz. Every device file asks this first.

@@ -145,7 +145,9 @@ HMUSIC BASS_MusicLoad(BOOL mem, const void* file, QWORD offset, DWORD length, DW
     slots[free_slot].module = module;
     slots[free_slot].playing = 0;
     bass_device_unlock();
-    return static_cast<HMUSIC>(free_slot + 1);
+    HMUSIC handle = static_cast<HMUSIC>(free_slot + 1);
+    bass_device_module_loaded(handle, data, size, flags);
+    return handle;
 }
 
 BOOL BASS_MusicPlay(HMUSIC handle)
@@ -156,6 +158,7 @@ BOOL BASS_MusicPlay(HMUSIC handle)
     bass_device_lock();
     slot->playing = 1;
     bass_device_unlock();
+    bass_device_module_playing(handle);
     return 1;
 }
 
@@ -170,5 +173,6 @@ BOOL BASS_MusicFree(HMUSIC handle)
     slot->playing = 0;
     bass_device_unlock();
     openmpt_module_destroy(module);
+    bass_device_module_freed(handle);
     return 1;
 }

@@ -22,6 +22,19 @@ void bass_device_unlock()
     SDL_UnlockAudio();
 }
 
+// SDL's thread mixes the modules where they are: nothing to hand on.
+void bass_device_module_loaded(HMUSIC, const void*, size_t, DWORD)
+{
+}
+
+void bass_device_module_playing(HMUSIC)
+{
+}
+
+void bass_device_module_freed(HMUSIC)
+{
+}
+
 static void audio_callback(void*, Uint8* stream, int length)
 {
     // SDL holds the audio lock while it runs the callback.

@@ -1,8 +1,12 @@
-// bass_web.cpp -- the audio stand-in's output in a web page: modules mixed on the page's thread, played by Web Audio
+// bass_web.cpp -- the audio stand-in's output in a web page: the modules handed to the page's sound worklet
 //
 // The page owns the Web Audio context (a browser starts one only after a click) and hands
 // it over as Module.swayAudio; without it BASS_Init fails and the show runs silent, as on a
-// desktop without a sound device. The mixing is bass_modules.cpp's, exactly as on the desktop.
+// desktop without a sound device. Where the browser has an AudioWorklet, a second instance
+// of the mixer (bass_worklet.cpp) plays there, on the browser's audio thread, and every
+// module change made here is repeated there: this instance decodes each module too, so
+// BASS_MusicLoad answers exactly as on the desktop. Where it has none, the page falls
+// back to queueing chunks mixed here, topped up by its own timer through bass_web_feed.
 #include "platform/bass.h"
 #include "platform/bass_device.h"
 #include "platform/bass_web.h"
@@ -10,8 +14,8 @@
 #include <emscripten.h>
 
 constexpr int MIX_CHUNK_FRAMES = 882;     // a fiftieth of a second at 44,100 Hz: one frame's sound
-constexpr double QUEUE_AHEAD_MS = 100;    // enough to ride out a late frame or two
-constexpr int MAX_CHUNKS_PER_FEED = 10;   // a frame never spends longer mixing than this
+constexpr double QUEUE_AHEAD_MS = 400;    // the fallback's lead: rides out a stalled page for this long
+constexpr int MAX_CHUNKS_PER_FEED = 20;   // one top-up never keeps the page longer than this
 
 static int device_open = 0;
 static int started = 0;
@@ -20,6 +24,18 @@ static int16_t chunk[MIX_CHUNK_FRAMES * BASS_OUTPUT_CHANNELS];
 // clang-format off
 EM_JS(int, page_audio_open, (int rate), {
     return Module.swayAudio && Module.swayAudio.open(rate) ? 1 : 0;
+});
+EM_JS(void, page_audio_run, (int running), {
+    Module.swayAudio.run(running !== 0);
+});
+EM_JS(void, page_audio_load, (int handle, const void* data, int size, int flags), {
+    Module.swayAudio.load(handle, HEAPU8.subarray(data, data + size), flags);
+});
+EM_JS(void, page_audio_play, (int handle), {
+    Module.swayAudio.play(handle);
+});
+EM_JS(void, page_audio_free, (int handle), {
+    Module.swayAudio.free(handle);
 });
 EM_JS(double, page_audio_ahead_ms, (), {
     return Module.swayAudio.aheadMs();
@@ -32,13 +48,34 @@ EM_JS(void, page_audio_close, (), {
 });
 // clang-format on
 
-// One thread: nothing mixes while the show's own code runs.
+// One thread: nothing mixes here while the show's own code runs (the fallback's timer
+// runs only while the show sleeps).
 void bass_device_lock()
 {
 }
 
 void bass_device_unlock()
 {
+}
+
+// NOTE: a module loaded before BASS_Init has no page output to go to; it is decoded
+// here only, as the desktop decodes it without a device.
+void bass_device_module_loaded(HMUSIC handle, const void* data, size_t size, DWORD flags)
+{
+    if (device_open)
+        page_audio_load(static_cast<int>(handle), data, static_cast<int>(size), static_cast<int>(flags));
+}
+
+void bass_device_module_playing(HMUSIC handle)
+{
+    if (device_open)
+        page_audio_play(static_cast<int>(handle));
+}
+
+void bass_device_module_freed(HMUSIC handle)
+{
+    if (device_open)
+        page_audio_free(static_cast<int>(handle));
 }
 
 BOOL BASS_Init(int device, DWORD freq, DWORD, void*)
@@ -57,10 +94,11 @@ BOOL BASS_Start()
     if (!device_open)
         return 0;
     started = 1;
+    page_audio_run(1);
     return 1;
 }
 
-void bass_web_feed()
+EMSCRIPTEN_KEEPALIVE extern "C" void bass_web_feed()
 {
     if (!started)
         return;
@@ -75,6 +113,7 @@ BOOL BASS_Stop()
     if (!device_open)
         return 0;
     started = 0;
+    page_audio_run(0);
     return 1;
 }
 

@@ -1,11 +1,9 @@
 // present_web.cpp -- the frame hooks in a web page: the page's input into SDL events, each frame onto its canvas
 //
 // SDL's dummy video driver draws in plain memory and reads no input. The page queues its
-// key and mouse events (Module.nextEvent) and shows frames (Module.showFrame); the
-// music is mixed here too, once a frame, since the page has no audio thread of ours.
+// key and mouse events (Module.nextEvent) and shows frames (Module.showFrame).
 #include "platform/present.h"
 
-#include "platform/bass_web.h"
 #include "platform/os.h"
 #include "platform/os_web.h"
 
@@ -69,7 +67,6 @@ void present_hook(SDL_Surface* screen)
         }
     }
     page_show_frame(canvas_pixels.data(), width, height);
-    bass_web_feed();
     if (ms_since_yield() >= YIELD_AFTER_MS)
         Sleep(0);
 }

@@ -90,9 +90,19 @@ async function launch(width, height) {
       socket.close();
       chromium.kill();
       await new Promise((resolve) => chromium.exitCode !== null ? resolve() : chromium.on("exit", resolve));
-      // Chromium's helper processes may still be writing into the profile for a moment after
-      // the browser itself has exited: removal is retried (with a growing delay) until it holds.
-      fs.rmSync(profile, { recursive: true, force: true, maxRetries: 20, retryDelay: 200 });
+      // Chromium's helper processes may still be writing into the profile for a while after
+      // the browser itself has exited (rmSync's own retries give up on a directory refilled
+      // under it): removal is tried again until it holds, for up to a minute.
+      for (const end = Date.now() + 60000; ;) {
+        try {
+          fs.rmSync(profile, { recursive: true, force: true, maxRetries: 5, retryDelay: 100 });
+          break;
+        } catch (error) {
+          if (Date.now() > end)
+            throw error;
+          await new Promise((resolve) => setTimeout(resolve, 250));
+        }
+      }
     },
   };
   return browser;
@@ -138,4 +148,114 @@ async function clickStart(page) {
   await click(page, centre[0], centre[1], "left");
 }
 
-module.exports = { serve, waitFor, launch, openPage, click, clickStart };
+// What reaches the speakers, counted by the checker rather than by the page: a script for
+// Page.addScriptToEvaluateOnNewDocument that connects everything the page connects to an
+// audio destination also to a processor of its own (an AudioWorkletNode with no outputs,
+// which the browser renders whatever it is connected to). From the first quantum with a
+// sample other than zero it counts the quanta and the all-zero ones among them (a quantum
+// of no input at all, as between queued buffers, is all zero too), and records the first
+// recordFrames stereo frames as 16-bit samples. hideWorklet hides AudioWorkletNode from the
+// page, as in a browser without it. window.soundTap.read() resolves to the latest context's
+// { rate, heard, quanta, silent, longestSilent, samples }.
+function soundTapScript({ recordFrames = 0, hideWorklet = false } = {}) {
+  const processor = `registerProcessor("sound-tap", class extends AudioWorkletProcessor {
+    constructor() {
+      super();
+      this.stats = { rate: sampleRate, heard: false, quanta: 0, silent: 0, longestSilent: 0 };
+      this.run = 0;
+      this.recording = new Int16Array(2 * ${recordFrames});
+      this.recorded = 0;
+      this.port.onmessage = () => this.port.postMessage(this.stats);
+    }
+    process(inputs) {
+      const channels = inputs[0], stats = this.stats;
+      let zero = true;
+      for (const channel of channels)
+        for (let i = 0; i < channel.length && zero; i++)
+          zero = channel[i] === 0;
+      stats.heard = stats.heard || !zero;
+      if (!stats.heard)
+        return true;
+      stats.quanta++;
+      this.run = zero ? this.run + 1 : 0;
+      stats.silent += zero ? 1 : 0;
+      stats.longestSilent = Math.max(stats.longestSilent, this.run);
+      const length = channels.length ? channels[0].length : 128;
+      for (let i = 0; i < length && this.recording && this.recorded < ${recordFrames}; i++, this.recorded++)
+        for (let c = 0; c < 2; c++)
+          this.recording[2 * this.recorded + c] = channels.length ? Math.round(channels[Math.min(c, channels.length - 1)][i] * 32768) : 0;
+      if (this.recorded === ${recordFrames} && this.recording) {
+        this.port.postMessage({ samples: Array.from(this.recording) });
+        this.recording = null;
+      }
+      if (stats.quanta % 64 === 0)
+        this.port.postMessage(stats);
+      return true;
+    }
+  });`;
+  return `(() => {
+    const Node = window.AudioWorkletNode, connect = AudioNode.prototype.connect;
+    const addModule = AudioWorklet.prototype.addModule;
+    const url = URL.createObjectURL(new Blob([${JSON.stringify(processor)}], { type: "text/javascript" }));
+    const taps = new Map(); // context: { ready, node, waiting, stats }
+    let latest = null;
+    function tapOf(context) {
+      if (!taps.has(context)) {
+        const tap = { node: null, waiting: [], stats: null, samples: [] };
+        tap.ready = addModule.call(context.audioWorklet, url).then(() => {
+          tap.node = new Node(context, "sound-tap", { numberOfInputs: 1, numberOfOutputs: 0 });
+          tap.node.port.onmessage = (event) => {
+            if (event.data.samples)
+              tap.samples = event.data.samples;
+            else
+              tap.stats = event.data;
+          };
+          for (const source of tap.waiting)
+            connect.call(source, tap.node);
+        });
+        taps.set(context, tap);
+      }
+      return taps.get(context);
+    }
+    AudioNode.prototype.connect = function (target, ...rest) {
+      if (target instanceof AudioDestinationNode) {
+        const tap = tapOf(this.context);
+        latest = tap;
+        if (tap.node)
+          connect.call(this, tap.node);
+        else
+          tap.waiting.push(this);
+      }
+      return connect.call(this, target, ...rest);
+    };
+    // The page's own worklet module is ready only once the tap's is, so its first sound is heard.
+    AudioWorklet.prototype.addModule = function (...args) {
+      const context = [...taps.keys()].find((c) => c.audioWorklet === this);
+      return Promise.all([addModule.apply(this, args), context ? tapOf(context).ready : null]).then(() => undefined);
+    };
+    const Context = window.AudioContext;
+    window.AudioContext = function (...args) {
+      const context = new Context(...args);
+      tapOf(context);
+      return context;
+    };
+    window.AudioContext.prototype = Context.prototype;
+    if (${hideWorklet})
+      delete window.AudioWorkletNode;
+    window.soundTap = {
+      read() {
+        if (!latest || !latest.node)
+          return Promise.resolve(null);
+        const tap = latest;
+        return new Promise((resolve) => {
+          const answer = () => resolve(tap.stats && { ...tap.stats, samples: tap.samples });
+          const timer = setTimeout(answer, 2000); // a closed context answers nothing
+          tap.node.port.addEventListener("message", () => { clearTimeout(timer); answer(); }, { once: true });
+          tap.node.port.postMessage("read");
+        });
+      },
+    };
+  })()`;
+}
+
+module.exports = { serve, waitFor, launch, openPage, click, clickStart, soundTapScript };

@@ -1,21 +1,23 @@
-// web_test.js -- the page in headless Chromium: its frames against the recorder's, the input that ends the show, the sound
+// web_test.js -- the page in headless Chromium: its frames against the recorder's, the input that ends the show, the sound heard
 //
 //   node tests/web/web_test.js WEB_DIR SWAYBOARD_CAPTURE
 //
-// WEB_DIR holds index.html, swayboard.js and swayboard.wasm (`make web`). Prints one line
+// WEB_DIR holds the page's files (`make web`); stress-ng gives the load. Prints one line
 // per check and ends with "N passed, N failed"; exits non-zero when a check failed.
 "use strict";
-const { execFileSync } = require("child_process");
+const { execFileSync, spawn } = require("child_process");
 const fs = require("fs");
 const os = require("os");
 const path = require("path");
 const zlib = require("zlib");
-const { serve, waitFor, launch, openPage, click, clickStart } = require("./browser.js");
+const { serve, waitFor, launch, openPage, click, clickStart, soundTapScript } = require("./browser.js");
 
 const [webDir, capture] = process.argv.slice(2);
 const WIDTH = 800, HEIGHT = 600;
-const SOUND_CHUNK = 882;   // sample frames per picture frame at 44,100 Hz: how the page mixes
-const SOUND_CHUNKS = 100;  // two seconds of the tune compared
+const SOUND_RATE = 44100;
+const SOUND_FRAMES = 2 * SOUND_RATE; // two seconds of the tune compared
+const QUANTUM = 128;                 // Web Audio renders this many frames at a time
+const LOAD_SECONDS = 30;             // the tune played beside CPU-bound load, unbroken
 // Frames at several seeds and points in the show, the last well into its second minute.
 const FRAME_CASES = [
   { seed: 1, frame: 1 },
@@ -122,26 +124,6 @@ async function checkFrames(page, site, work) {
   }
 }
 
-// Records every chunk the page queues on Web Audio, with its rate, before the page's own script runs.
-const SOUND_TAP = `(() => {
-  window.soundTap = { chunks: [], rates: new Set() };
-  const start = AudioBufferSourceNode.prototype.start;
-  AudioBufferSourceNode.prototype.start = function (...args) {
-    const tap = window.soundTap, buffer = this.buffer;
-    tap.rates.add(buffer.sampleRate + "/" + this.context.sampleRate);
-    if (tap.chunks.length < ${SOUND_CHUNKS}) {
-      const left = buffer.getChannelData(0), right = buffer.getChannelData(1);
-      const chunk = new Array(buffer.length * 2);
-      for (let i = 0; i < buffer.length; i++) {
-        chunk[2 * i] = Math.round(left[i] * 32768);
-        chunk[2 * i + 1] = Math.round(right[i] * 32768);
-      }
-      tap.chunks.push(chunk);
-    }
-    return start.apply(this, args);
-  };
-})()`;
-
 const isRunning = (page) => page.evaluate("window.swayboard.running");
 const framesShown = (page) => page.evaluate("window.swayboard.framesShown");
 
@@ -163,8 +145,23 @@ async function endsShow(page) {
   return page.evaluate(`document.getElementById("status").textContent`);
 }
 
+// The tune's first two seconds as the recorder mixes them, from the start of the render
+// quantum that holds its first sound: where a tap's recording starts.
+function recordedTune(work) {
+  const wav = path.join(work, "sound.wav");
+  execFileSync(capture, ["--seed", "1", "--frames", `${SOUND_FRAMES / (SOUND_RATE / 50) + 50}`, "--audio", wav],
+    { stdio: ["ignore", "ignore", "inherit"], env: { ...process.env, SDL_VIDEODRIVER: "dummy" } });
+  const bytes = fs.readFileSync(wav);
+  const samples = new Int16Array(bytes.buffer.slice(bytes.byteOffset + 44, bytes.byteOffset + bytes.length));
+  let first = 0;
+  while (first < samples.length && samples[first] === 0)
+    first++;
+  const from = Math.floor(first / 2 / QUANTUM) * QUANTUM * 2;
+  return samples.subarray(from, from + 2 * SOUND_FRAMES);
+}
+
 async function checkInputAndSound(page, site, work) {
-  await page.send("Page.addScriptToEvaluateOnNewDocument", { source: SOUND_TAP });
+  await page.send("Page.addScriptToEvaluateOnNewDocument", { source: soundTapScript({ recordFrames: SOUND_FRAMES }) });
   await page.goto(`${site}index.html`);
   await startShow(page);
   const middle = [WIDTH / 2, HEIGHT / 2];
@@ -172,38 +169,67 @@ async function checkInputAndSound(page, site, work) {
   check(await keepsRunning(page), "a middle click does not end the show");
   await page.send("Input.dispatchKeyEvent", { type: "keyDown", key: "a", code: "KeyA", windowsVirtualKeyCode: 65 });
   check(await keepsRunning(page), "a key press does not end the show");
+
+  // The sound that reached the page's output, against the recorder's mix of the same tune.
+  const heard = await waitFor(async () => {
+    const tap = await page.evaluate("window.soundTap.read()");
+    return tap && tap.samples.length === 2 * SOUND_FRAMES && tap;
+  }, RUN_MS, "two seconds of the tune").catch(() => null);
   await page.send("Input.dispatchKeyEvent", { type: "keyUp", key: "a", code: "KeyA", windowsVirtualKeyCode: 65 });
   const status = await endsShow(page);
   check(/ended/.test(status), "a key release ends the show, and the page says so", status);
 
-  // The sound the page queued while the show ran, against the recorder's mix of the same frames.
-  await waitFor(() => page.evaluate(`window.soundTap.chunks.length >= ${SOUND_CHUNKS}`), 5000, "the sound").catch(() => {});
-  const tap = await page.evaluate(`({ chunks: window.soundTap.chunks, rates: [...window.soundTap.rates] })`);
-  const wav = path.join(work, "sound.wav");
-  execFileSync(capture, ["--seed", "1", "--frames", `${SOUND_CHUNKS}`, "--audio", wav],
-    { stdio: ["ignore", "ignore", "inherit"], env: { ...process.env, SDL_VIDEODRIVER: "dummy" } });
-  const expected = fs.readFileSync(wav).subarray(44);
-  const chunks = tap.chunks.filter((chunk) => chunk.length === SOUND_CHUNK * 2);
-  let loudest = 0, same = chunks.length > 0, mismatch = "";
-  chunks.forEach((chunk, c) => chunk.forEach((sample, i) => {
+  const expected = recordedTune(work), samples = heard ? heard.samples : [];
+  let loudest = 0, mismatch = samples.length ? "" : "nothing heard";
+  samples.forEach((sample, i) => {
     loudest = Math.max(loudest, Math.abs(sample));
-    const want = expected.readInt16LE((c * SOUND_CHUNK * 2 + i) * 2);
-    if (sample !== want && same) {
-      same = false;
-      mismatch = `chunk ${c}, sample ${i}: ${sample} against ${want}`;
-    }
-  }));
-  check(tap.rates.length === 1 && tap.rates[0] === "44100/44100", "the sound is played at 44,100 Hz",
-    tap.rates.join(", "));
-  check(chunks.length === tap.chunks.length && chunks.length >= 10 && loudest > 1000,
-    "the sound comes in 882-frame chunks and is not silent", `${chunks.length} chunks, peak ${loudest}`);
-  check(same, "the sound is the recorder's mix of the tune, sample for sample", mismatch || `${chunks.length} chunks`);
+    if (!mismatch && sample !== expected[i])
+      mismatch = `frame ${i >> 1}, channel ${i & 1}: ${sample} against ${expected[i]}`;
+  });
+  check(heard && heard.rate === SOUND_RATE, "the sound is played at 44,100 Hz", heard ? `${heard.rate} Hz` : "");
+  check(loudest > 1000, "the sound is heard and is not silent", `peak ${loudest}`);
+  check(!mismatch, "the sound is the recorder's mix of the tune, sample for sample", mismatch || "2 s");
 
   // Start again, then end with a left click.
   await startShow(page);
   check(await keepsRunning(page), "the page starts the show again, and the starting click does not end it");
   await click(page, middle[0], middle[1], "left");
   check(/ended/.test(await endsShow(page)), "a left click ends the show");
+}
+
+// Played beside two CPU-bound processes, the tune reaches the output with no quantum of
+// silence once it has begun (it has none of its own after its first sample). Then, in a
+// browser without AudioWorklet, the page still plays it from its own queue.
+async function checkSoundUnderLoad(page, site, fallback) {
+  await page.send("Page.addScriptToEvaluateOnNewDocument", { source: soundTapScript() });
+  await page.goto(`${site}index.html`);
+  const load = spawn("stress-ng", ["--cpu", "2", "--timeout", `${RUN_MS / 1000}`], { stdio: "ignore" });
+  let tap = null;
+  try {
+    await startShow(page);
+    tap = await waitFor(async () => {
+      const read = await page.evaluate("window.soundTap.read()");
+      return read && read.quanta * QUANTUM >= LOAD_SECONDS * SOUND_RATE && read;
+    }, RUN_MS, `${LOAD_SECONDS} s of the tune`).catch(() => null);
+  } finally {
+    load.kill();
+  }
+  check(tap && tap.silent === 0, `played ${LOAD_SECONDS} s beside stress-ng --cpu 2, the tune is never silent`,
+    tap ? `${tap.silent} silent quanta of ${tap.quanta}, the longest run ${tap.longestSilent}` : "nothing heard");
+  await click(page, WIDTH / 2, HEIGHT / 2, "left");
+  await endsShow(page);
+
+  await fallback.send("Page.addScriptToEvaluateOnNewDocument", { source: soundTapScript({ hideWorklet: true }) });
+  await fallback.goto(`${site}index.html`);
+  await startShow(fallback);
+  const queued = await waitFor(async () => {
+    const read = await fallback.evaluate("window.soundTap.read()");
+    return read && read.quanta * QUANTUM >= SOUND_RATE && read;
+  }, RUN_MS, "a second of the tune").catch(() => null);
+  check(queued, "without AudioWorklet the page plays the tune from its own queue",
+    queued ? `${queued.quanta} quanta heard, ${queued.silent} silent` : "nothing heard");
+  await click(fallback, WIDTH / 2, HEIGHT / 2, "left");
+  await endsShow(fallback);
 }
 
 async function main() {
@@ -215,6 +241,7 @@ async function main() {
     await checkFrames(page, url, work);
     const second = await openPage(browser, WIDTH, HEIGHT);
     await checkInputAndSound(second, url, work);
+    await checkSoundUnderLoad(await openPage(browser, WIDTH, HEIGHT), url, await openPage(browser, WIDTH, HEIGHT));
   } catch (error) {
     check(false, "the checks ran to the end", error.message);
   } finally {
