@@ -5,7 +5,8 @@
 #
 # Both end up as static libraries in BUILD_DIR/deps/prefix, each built once: a stamp file
 # per library (BUILD_DIR/deps/stamp-*) makes later calls return at once. The sources come
-# through debian_source.sh into BUILD_DIR/deps/src. Needs Debian's emscripten.
+# through debian_source.sh into BUILD_DIR/deps/src, with Debian's patches, and then our own
+# (our_patches.sh). Needs Debian's emscripten.
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 deps=$(mkdir -p "$1/deps" && cd "$1/deps" && pwd)
@@ -18,11 +19,17 @@ mkdir -p "$prefix"
 # build_library NAME: configures and builds one library unless its stamp is there, timing it.
 build_library() {
     name=$1
-    [ -f "$deps/stamp-$name" ] && return 0
-    source_tree=$(sh "$here/debian_source.sh" "$name" "$deps")
+    # The stamp holds the digest of our own patch series: a changed series builds again.
+    digest=$(sh "$here/our_patches.sh" digest "$name")
+    [ "$(cat "$deps/stamp-$name" 2>/dev/null)" = "$digest" ] && return 0
+    unpacked=$(sh "$here/debian_source.sh" "$name" "$deps")
+    # Our patches go onto a fresh copy, after Debian's, so the unpacked cache stays as fetched.
+    source_tree=$deps/build/$name-source
     work=$deps/build/$name
-    rm -rf "$work"
+    rm -rf "$work" "$source_tree"
     mkdir -p "$work"
+    cp -a "$unpacked" "$source_tree"
+    sh "$here/our_patches.sh" apply "$name" "$source_tree"
     # NOTE: unpacking leaves the shipped autotools outputs with times in unpacking order, and
     # make would then try to regenerate them with automake. They are up to date as shipped:
     # every input is made older than aclocal.m4, and that older than what is made from it.
@@ -39,7 +46,8 @@ build_library() {
         exit 1
     }
     echo "build_web_deps.sh: $name built in $(($(date +%s) - started)) s" >&2
-    touch "$deps/stamp-$name"
+    rm -rf "$source_tree"
+    echo "$digest" >"$deps/stamp-$name"
 }
 
 # NOTE: SDL 1.2's config.sub predates emscripten, so the host is given as plain 32-bit

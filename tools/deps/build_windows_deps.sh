@@ -5,7 +5,9 @@
 #
 # Each library is built once into DEPS_DIR/prefix; a stamp file per library
 # (DEPS_DIR/stamps/PACKAGE) makes later runs skip it. The sources come from Debian's
-# archive through debian_source.sh (cached in DEPS_DIR/src), with Debian's patches.
+# archive through debian_source.sh (cached in DEPS_DIR/src), with Debian's patches and then
+# our own (our_patches.sh): the same SDL series as the page's, since the recorder here draws
+# on the dummy driver too.
 # SDL is a DLL (it is LGPL: users may swap it) with its static SDLmain; libopenmpt
 # (no optional codecs) and libpng (on the zlib of libz-mingw-w64-dev) are static.
 set -eu
@@ -28,11 +30,15 @@ build() {
     package=$1
     shift
     stamp=$deps/stamps/$package
-    [ -f "$stamp" ] && return 0
+    # The stamp holds the digest of our own patch series: a changed series builds again.
+    digest=$(sh "$here/our_patches.sh" digest "$package")
+    [ "$(cat "$stamp" 2>/dev/null)" = "$digest" ] && return 0
     source=$(sh "$here/debian_source.sh" "$package" "$deps")
     tree=$deps/build/$package
     rm -rf "$tree"
     cp -a "$source" "$tree"
+    # Our patches go onto the copy, after Debian's, so the unpacked cache stays as fetched.
+    sh "$here/our_patches.sh" apply "$package" "$tree"
     # The unpacked time stamps can make make regenerate the autotools files (seen with
     # libopenmpt), which needs automake: the generated files are made newer than their sources.
     now=$(date +%s)
@@ -49,7 +55,7 @@ build() {
     )
     echo "build_windows_deps.sh: $package took $(($(date +%s) - started)) s" >&2
     rm -rf "$tree"
-    touch "$stamp"
+    echo "$digest" >"$stamp"
 }
 
 # Classic SDL 1.2.15: the Windows GDI and DirectX drivers, winmm and DirectSound sound,
