@@ -51,10 +51,11 @@ const PACE_PROBE = `(() => {
       return typeof handler === "function" ? handler(...args) : undefined;
     }, delay, ...rest);
   };
+  // The document itself, since its element does not exist yet when this runs.
   new MutationObserver(() => {
-    if (/^frame /.test(document.title))
+    if (!window.paceProbe.ended && /^frame /.test(document.title))
       window.paceProbe.ended = performance.now();
-  }).observe(document.documentElement, { subtree: true, childList: true, characterData: true });
+  }).observe(document, { subtree: true, childList: true, characterData: true });
 })()`;
 
 // CPU seconds used so far by pid and every process below it.
