@@ -26,6 +26,27 @@ const FRAME_CASES = [
   { seed: 4242, frame: 3000 },
 ];
 const RUN_MS = 600000; // generous: the machine may be busy
+const SLOW_SECONDS = 5;  // timers held back as in a hidden tab, this long in sound heard
+
+// While window.slowTimers is set, the page's timers wait at least a second, as a browser
+// may hold back the timers of a tab that is not in front.
+const SLOW_TIMERS_SCRIPT = `(() => {
+  const timeout = window.setTimeout, interval = window.setInterval;
+  window.setTimeout = function (handler, delay, ...rest) {
+    return timeout.call(window, handler, window.slowTimers ? Math.max(1000, Number(delay) || 0) : delay, ...rest);
+  };
+  // An interval already running is held back too: it skips its turns within the second.
+  window.setInterval = function (handler, delay, ...rest) {
+    let last = 0;
+    return interval.call(window, (...args) => {
+      const now = performance.now();
+      if (window.slowTimers && now - last < 1000)
+        return;
+      last = now;
+      handler(...args);
+    }, delay, ...rest);
+  };
+})()`;
 
 let passed = 0, failed = 0;
 function check(ok, what, detail) {
@@ -197,11 +218,35 @@ async function checkInputAndSound(page, site, work) {
   check(/ended/.test(await endsShow(page)), "a left click ends the show");
 }
 
+// With its timers held back as in a hidden tab the tune plays on unbroken while the show
+// barely moves; let go, the show goes on at its own pace, with no burst of frames.
+async function checkSlowedTimers(page, before) {
+  const readTap = () => page.evaluate("window.soundTap.read()");
+  const frames = () => page.evaluate("[window.swayboard.framesShown, performance.now()]");
+  await page.evaluate("window.slowTimers = true");
+  const [slowFrom] = await frames();
+  const slowed = await waitFor(async () => {
+    const read = await readTap();
+    return read && read.quanta * QUANTUM >= (before.quanta * QUANTUM + SLOW_SECONDS * SOUND_RATE) && read;
+  }, RUN_MS, `${SLOW_SECONDS} s more of the tune`);
+  await page.evaluate("window.slowTimers = false");
+  const [from, fromMs] = await frames();
+  const [to, toMs] = await waitFor(async () => {
+    const now = await frames();
+    return now[0] >= from + 100 && now;
+  }, RUN_MS, "100 frames after the timers are let go");
+  const held = from - slowFrom, rate = 1000 * (to - from) / (toMs - fromMs);
+  check(slowed.silent === before.silent && held < 5 * SLOW_SECONDS && rate < 55,
+    "with the timers held back as in a hidden tab the tune plays on, and the show then goes on without a burst",
+    `${slowed.silent - before.silent} silent quanta, ${held} frames while held, then ${rate.toFixed(1)} frames a second`);
+}
+
 // Played beside two CPU-bound processes, the tune reaches the output with no quantum of
 // silence once it has begun (it has none of its own after its first sample). Then, in a
 // browser without AudioWorklet, the page still plays it from its own queue.
 async function checkSoundUnderLoad(page, site, fallback) {
   await page.send("Page.addScriptToEvaluateOnNewDocument", { source: soundTapScript() });
+  await page.send("Page.addScriptToEvaluateOnNewDocument", { source: SLOW_TIMERS_SCRIPT });
   await page.goto(`${site}index.html`);
   const load = spawn("stress-ng", ["--cpu", "2", "--timeout", `${RUN_MS / 1000}`], { stdio: "ignore" });
   let tap = null;
@@ -216,6 +261,8 @@ async function checkSoundUnderLoad(page, site, fallback) {
   }
   check(tap && tap.silent === 0, `played ${LOAD_SECONDS} s beside stress-ng --cpu 2, the tune is never silent`,
     tap ? `${tap.silent} silent quanta of ${tap.quanta}, the longest run ${tap.longestSilent}` : "nothing heard");
+  if (tap)
+    await checkSlowedTimers(page, tap);
   await click(page, WIDTH / 2, HEIGHT / 2, "left");
   await endsShow(page);
 
