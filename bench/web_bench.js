@@ -5,7 +5,8 @@
 // Prints, in one run: the sizes of the page's files; the unpaced cost of 1,000 frames in
 // the page (index.html?seed=S&frames=1000) and in swayboard-capture, and their ratio;
 // then the show played at twice its size on a 1600x1200 page for SECONDS (10 by default)
-// each, idle, beside stress-ng --cpu 2 and under DevTools CPU throttling 4x: the time to
+// each, idle, beside stress-ng --cpu 2, under DevTools CPU throttling 4x, and beside the
+// load again at device pixel ratios 1.25 and 1.5 (the canvas at 2x and 3x in device pixels): the time to
 // its first frame, frames per second, frame intervals, how late the page's timers fire,
 // the silent render quanta heard once the tune has begun (counted by the checks' own tap)
 // and the CPU of all of Chromium's processes.
@@ -124,8 +125,10 @@ async function pageMsPerFrame(browser, site) {
 }
 
 // The show played for SECONDS after its first second; one line of figures.
-async function played(browser, site, label, { throttle = 1, load = false } = {}) {
+async function played(browser, site, label, { throttle = 1, load = false, ratio = 1 } = {}) {
   const page = await openPage(browser, WIDTH, HEIGHT);
+  if (ratio !== 1)
+    await page.send("Emulation.setDeviceMetricsOverride", { width: WIDTH, height: HEIGHT, deviceScaleFactor: ratio, mobile: false });
   await page.send("Page.addScriptToEvaluateOnNewDocument", { source: PACE_PROBE });
   await page.send("Page.addScriptToEvaluateOnNewDocument", { source: soundTapScript() });
   if (throttle !== 1)
@@ -177,6 +180,8 @@ async function main() {
     await played(browser, url, "idle");
     await played(browser, url, "beside stress-ng --cpu 2", { load: true });
     await played(browser, url, "CPU throttled 4x", { throttle: 4 });
+    await played(browser, url, "pixel ratio 1.25, loaded", { ratio: 1.25, load: true });
+    await played(browser, url, "pixel ratio 1.5, loaded", { ratio: 1.5, load: true });
   } finally {
     await browser.close();
     server.close();
