@@ -21,7 +21,7 @@ build_library() {
     name=$1
     # The stamp holds the digest of our own patch series: a changed series builds again.
     digest=$(sh "$here/our_patches.sh" digest "$name")
-    [ "$(cat "$deps/stamp-$name" 2>/dev/null)" = "$digest" ] && return 0
+    [ -f "$deps/stamp-$name" ] && [ "$(cat "$deps/stamp-$name")" = "$digest" ] && return 0
     unpacked=$(sh "$here/debian_source.sh" "$name" "$deps")
     # Our patches go onto a fresh copy, after Debian's, so the unpacked cache stays as fetched.
     source_tree=$deps/build/$name-source

@@ -32,7 +32,7 @@ build() {
     stamp=$deps/stamps/$package
     # The stamp holds the digest of our own patch series: a changed series builds again.
     digest=$(sh "$here/our_patches.sh" digest "$package")
-    [ "$(cat "$stamp" 2>/dev/null)" = "$digest" ] && return 0
+    [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$digest" ] && return 0
     source=$(sh "$here/debian_source.sh" "$package" "$deps")
     tree=$deps/build/$package
     rm -rf "$tree"
