@@ -13,6 +13,11 @@
 
 constexpr int BASS_DEFAULT_RATE = 44100;
 constexpr int BASS_OUTPUT_CHANNELS = 2;
+// NOTE: libopenmpt's last bit depends on how many frames each call asks for. Both of the
+// page's outputs (its sound worklet and its fallback queue) mix a fiftieth of a second at
+// a time, as the recorder mixes each picture frame's sound, so the page plays exactly the
+// recorder's samples.
+constexpr int BASS_PAGE_CHUNK_FRAMES = BASS_DEFAULT_RATE / 50;
 
 // Held around every change the mixer may see and around every mix: SDL's audio lock on
 // the desktop, where the device's own thread mixes; nothing in the browser, where the

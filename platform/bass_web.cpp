@@ -13,13 +13,12 @@
 
 #include <emscripten.h>
 
-constexpr int MIX_CHUNK_FRAMES = 882;     // a fiftieth of a second at 44,100 Hz: one frame's sound
 constexpr double QUEUE_AHEAD_MS = 400;    // the fallback's lead: rides out a stalled page for this long
 constexpr int MAX_CHUNKS_PER_FEED = 20;   // one top-up never keeps the page longer than this
 
 static int device_open = 0;
 static int started = 0;
-static int16_t chunk[MIX_CHUNK_FRAMES * BASS_OUTPUT_CHANNELS];
+static int16_t chunk[BASS_PAGE_CHUNK_FRAMES * BASS_OUTPUT_CHANNELS];
 
 // clang-format off
 EM_JS(int, page_audio_open, (int rate), {
@@ -103,8 +102,8 @@ EMSCRIPTEN_KEEPALIVE extern "C" void bass_web_feed()
     if (!started)
         return;
     for (int i = 0; i < MAX_CHUNKS_PER_FEED && page_audio_ahead_ms() < QUEUE_AHEAD_MS; i++) {
-        bass_mix(chunk, MIX_CHUNK_FRAMES);
-        page_audio_queue(chunk, MIX_CHUNK_FRAMES);
+        bass_mix(chunk, BASS_PAGE_CHUNK_FRAMES);
+        page_audio_queue(chunk, BASS_PAGE_CHUNK_FRAMES);
     }
 }
 

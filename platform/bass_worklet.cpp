@@ -12,14 +12,11 @@
 
 // Web Audio renders 128 frames at a time; a browser that asks for more is served in parts.
 constexpr int MAX_RENDER_FRAMES = 1024;
-// NOTE: libopenmpt's last bit depends on how many frames each call asks for. The modules
-// are mixed a fiftieth of a second at a time, as the recorder mixes a picture frame's
-// sound, so the page plays exactly the recorder's samples; quanta are served from that.
-constexpr int MIX_CHUNK_FRAMES = 882;
 constexpr float SAMPLE_SCALE = 1.0f / 32768; // exact: a 16-bit sample is exactly a float
 
-static int16_t mixed[MIX_CHUNK_FRAMES * BASS_OUTPUT_CHANNELS];
-static int mixed_used = MIX_CHUNK_FRAMES; // frames of mixed already served
+// Quanta are served from chunks mixed as the recorder mixes them (bass_device.h).
+static int16_t mixed[BASS_PAGE_CHUNK_FRAMES * BASS_OUTPUT_CHANNELS];
+static int mixed_used = BASS_PAGE_CHUNK_FRAMES; // frames of mixed already served
 static float rendered[MAX_RENDER_FRAMES * BASS_OUTPUT_CHANNELS]; // left channel, then right
 
 void bass_device_lock()
@@ -72,7 +69,7 @@ EMSCRIPTEN_KEEPALIVE int worklet_load(void* room, int size, int flags)
 // first module) is dropped.
 EMSCRIPTEN_KEEPALIVE int worklet_play(int handle)
 {
-    mixed_used = MIX_CHUNK_FRAMES;
+    mixed_used = BASS_PAGE_CHUNK_FRAMES;
     return BASS_MusicPlay(static_cast<HMUSIC>(handle));
 }
 
@@ -88,8 +85,8 @@ EMSCRIPTEN_KEEPALIVE float* worklet_render(int frames)
     if (frames > MAX_RENDER_FRAMES)
         frames = MAX_RENDER_FRAMES;
     for (int i = 0; i < frames; i++, mixed_used++) {
-        if (mixed_used == MIX_CHUNK_FRAMES) {
-            bass_mix(mixed, MIX_CHUNK_FRAMES);
+        if (mixed_used == BASS_PAGE_CHUNK_FRAMES) {
+            bass_mix(mixed, BASS_PAGE_CHUNK_FRAMES);
             mixed_used = 0;
         }
         rendered[i] = mixed[2 * mixed_used] * SAMPLE_SCALE;

@@ -9,7 +9,6 @@
 
 #include <SDL.h>
 #include <emscripten.h>
-#include <vector>
 
 // A frame that finds the browser kept waiting this long gives it its turn: a late frame
 // never sleeps, and without a turn the page would neither draw nor deliver input.
@@ -19,12 +18,10 @@ constexpr double YIELD_AFTER_MS = 50;
 constexpr int PAGE_KEY_DOWN = 1, PAGE_KEY_UP = 2, PAGE_BUTTON_DOWN = 3, PAGE_BUTTON_UP = 4;
 constexpr int PAGE_KIND_SHIFT = 4, PAGE_BUTTON_MASK = 15;
 
-// The canvas's byte order: red, green, blue, then alpha, which must be opaque.
-constexpr Uint32 CANVAS_RED_MASK = 0x000000FF, CANVAS_GREEN_MASK = 0x0000FF00, CANVAS_BLUE_MASK = 0x00FF0000;
+// The canvas's byte order is red, green, blue, then alpha, which must be opaque. Our build
+// of the video library (tools/deps/patches/libsdl1.2) gives the screen that very layout,
+// the intro's own, so the canvas takes each frame from the screen's memory as it stands.
 constexpr Uint32 CANVAS_OPAQUE = 0xFF000000;
-
-// Frames converted for the canvas, only for a screen whose layout is not the canvas's.
-static std::vector<uint32_t> canvas_pixels;
 
 // clang-format off
 EM_JS(int, page_next_event, (), {
@@ -56,50 +53,14 @@ void event_hook()
 
 // Only the unused fourth byte is touched: nothing reads the screen back, and every frame
 // draws it whole before it is shown.
-static void make_opaque(SDL_Surface* screen)
+void present_hook(SDL_Surface* screen)
 {
     for (int y = 0; y < screen->h; y++) {
         Uint32* row = reinterpret_cast<Uint32*>(static_cast<Uint8*>(screen->pixels) + y * screen->pitch);
         for (int x = 0; x < screen->w; x++)
             row[x] |= CANVAS_OPAQUE;
     }
-}
-
-static const uint32_t* convert_for_canvas(const SDL_Surface* screen)
-{
-    const int width = screen->w, height = screen->h;
-    canvas_pixels.resize(static_cast<size_t>(width) * height);
-    const SDL_PixelFormat* format = screen->format;
-    for (int y = 0; y < height; y++) {
-        const Uint32* row = reinterpret_cast<const Uint32*>(static_cast<const Uint8*>(screen->pixels) + y * screen->pitch);
-        uint32_t* out = canvas_pixels.data() + static_cast<size_t>(y) * width;
-        for (int x = 0; x < width; x++) {
-            Uint32 pixel = row[x];
-            uint32_t red = (pixel & format->Rmask) >> format->Rshift;
-            uint32_t green = (pixel & format->Gmask) >> format->Gshift;
-            uint32_t blue = (pixel & format->Bmask) >> format->Bshift;
-            out[x] = red | green << 8 | blue << 16 | CANVAS_OPAQUE;
-        }
-    }
-    return canvas_pixels.data();
-}
-
-void present_hook(SDL_Surface* screen)
-{
-    const SDL_PixelFormat* format = screen->format;
-    // Our build of the video library gives the screen the canvas's layout, so the canvas
-    // takes the screen's own memory; any other layout is converted pixel by pixel.
-    bool canvas_layout = format->BytesPerPixel == 4 && format->Rmask == CANVAS_RED_MASK &&
-                         format->Gmask == CANVAS_GREEN_MASK && format->Bmask == CANVAS_BLUE_MASK &&
-                         screen->pitch == screen->w * 4;
-    const uint32_t* pixels;
-    if (canvas_layout) {
-        make_opaque(screen);
-        pixels = static_cast<const uint32_t*>(screen->pixels);
-    } else {
-        pixels = convert_for_canvas(screen);
-    }
-    page_show_frame(pixels, screen->w, screen->h);
+    page_show_frame(static_cast<const uint32_t*>(screen->pixels), screen->w, screen->h);
     if (ms_since_yield() >= YIELD_AFTER_MS)
         Sleep(0);
 }
