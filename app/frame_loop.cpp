@@ -9,7 +9,7 @@
 #include "effects/scroller.h"
 #include "effects/sprite.h"
 #include "platform/os.h"
-#include "platform/present.h"
+#include "platform/video.h"
 
 int quit_request = 0;
 
@@ -38,7 +38,7 @@ void draw_frame()
     move_line_layer(0);
     move_line_layer(1);
 
-    event_hook();
+    video_events();
     SDL_Event event;
     while (SDL_PollEvent(&event))
         handle_event(&event);
@@ -58,16 +58,20 @@ void finish_frame()
     backdrop_step();
 }
 
+static SDL_Rect sdl_rect(screen_region region)
+{
+    return {Sint16(region.x), Sint16(region.y), Uint16(region.w), Uint16(region.h)};
+}
+
+// A window's frame: the three regions that change, in this order.
+static const SDL_Rect CHANGED_REGIONS[] = {sdl_rect(text_window), sdl_rect(scroll_band), sdl_rect(sprite_column)};
+
 void present_frame()
 {
-    if (fullscreen) {
-        SDL_Flip(screen);
-    } else {
-        SDL_UpdateRect(screen, text_window.x, text_window.y, text_window.w, text_window.h);
-        SDL_UpdateRect(screen, scroll_band.x, scroll_band.y, scroll_band.w, scroll_band.h);
-        SDL_UpdateRect(screen, sprite_column.x, sprite_column.y, sprite_column.w, sprite_column.h);
-    }
-    present_hook(screen);
+    if (fullscreen)
+        video_flip(screen);
+    else
+        video_update(screen, CHANGED_REGIONS, sizeof(CHANGED_REGIONS) / sizeof(CHANGED_REGIONS[0]));
 }
 
 void pace_frame(const frame_clock* start)

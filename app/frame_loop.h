@@ -15,8 +15,7 @@ void run_frames();
 void begin_frames();
 // One frame up to (not including) the present: page cycle, layer motion, events and every effect's drawing.
 void draw_frame();
-// Presents the frame: a flip in full screen, the three changing regions in a window; then
-// the platform's present_hook.
+// Presents the frame: a flip in full screen, the three changing regions in a window.
 void present_frame();
 // Paces the loop after the present: a window sleeps out the rest of FRAME_BUDGET_MS since
 // start; full screen steps pace_step and does so only while the rule holds it.

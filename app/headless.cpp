@@ -5,6 +5,7 @@
 #include "app/startup.h"
 #include "platform/os.h"
 #include "platform/random.h"
+#include "platform/video.h"
 
 #include <SDL.h>
 #include <cstdlib>
@@ -19,6 +20,7 @@ int start_headless(unsigned int seed)
     if (!load_texts())
         return 0;
     if (!open_show(0)) {
+        close_video();
         SDL_Quit();
         return 0;
     }
@@ -29,5 +31,6 @@ int start_headless(unsigned int seed)
 void stop_headless()
 {
     free_surfaces();
+    close_video();
     SDL_Quit();
 }

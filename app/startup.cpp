@@ -10,6 +10,7 @@
 #include "music/music.h"
 #include "platform/os.h"
 #include "platform/random.h"
+#include "platform/video.h"
 #include "resources/bitmap.h"
 #include "resources/store.h"
 
@@ -84,13 +85,14 @@ void paint_background()
     SDL_UpperBlit(background, nullptr, screen, nullptr);
     if (fullscreen) {
         // Double-buffered: paint the second buffer as well.
-        SDL_Flip(screen);
+        video_flip(screen);
         SDL_UpperBlit(background, nullptr, screen, nullptr);
     } else {
         // The frame loop only ever updates its three regions; without this the rest of
         // the window (the logo among it) would stay black until the window system
         // happened to ask for a repaint.
-        SDL_UpdateRect(screen, 0, 0, 0, 0);
+        SDL_Rect whole = {0, 0, Uint16(screen->w), Uint16(screen->h)};
+        video_update(screen, &whole, 1);
     }
 }
 
@@ -121,6 +123,7 @@ int intro_main(int argc)
         free_surfaces();
         fine_sleep_end();
     }
+    close_video();
     SDL_Quit();
     return 0;
 }

@@ -26,9 +26,9 @@ target_include_directories(web_openmpt INTERFACE ${SWAYBOARD_WEB_PREFIX}/include
 target_link_libraries(web_openmpt INTERFACE ${SWAYBOARD_WEB_PREFIX}/lib/libopenmpt.a)
 add_library(PkgConfig::OPENMPT ALIAS web_openmpt)
 
-# The page's platform: sleeping that yields to the browser, its clock, the canvas and input
-# hooks, and the music handed to the sound worklet (or mixed here when the browser has none).
-add_library(swayboard_os STATIC platform/os_web.cpp platform/random.cpp platform/present_web.cpp)
+# The page's platform: sleeping that yields to the browser, its clock, the canvas and its
+# input, and the music handed to the sound worklet (or mixed here when the browser has none).
+add_library(swayboard_os STATIC platform/os_web.cpp platform/random.cpp platform/video_web.cpp platform/video_fit.cpp)
 target_include_directories(swayboard_os PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(swayboard_os PUBLIC PkgConfig::SDL)
 add_library(swayboard_audio STATIC platform/bass_modules.cpp platform/bass_web.cpp)

@@ -48,7 +48,7 @@ int main(int argc, char** argv)
         page_show_ended(run_test_frames(static_cast<unsigned int>(seed), static_cast<int>(frames)));
         return 0;
     }
-    // The video library draws in memory only; present_hook puts each frame on the page.
+    // The video library draws in memory only; video_web.cpp puts each frame on the page.
     setenv("SDL_VIDEODRIVER", "dummy", 1);
     intro_main(2);
     page_show_ended(0);

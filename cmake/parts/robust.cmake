@@ -118,7 +118,7 @@ if(SWAYBOARD_SANITIZE)
 else()
   add_library(robust_core_ubsan STATIC ${SWAYBOARD_CORE_SOURCES}
     ${CMAKE_SOURCE_DIR}/platform/os_linux.cpp ${CMAKE_SOURCE_DIR}/platform/random.cpp
-    ${CMAKE_SOURCE_DIR}/platform/present_desktop.cpp)
+    ${CMAKE_SOURCE_DIR}/platform/video_linux.cpp ${CMAKE_SOURCE_DIR}/platform/video_fit.cpp)
   target_include_directories(robust_core_ubsan PUBLIC ${CMAKE_SOURCE_DIR})
   target_link_libraries(robust_core_ubsan PUBLIC PkgConfig::SDL)
   # Whatever the core itself links besides SDL comes along.

@@ -1,8 +1,9 @@
-// present_web.cpp -- the frame hooks in a web page: the page's input into SDL events, each frame onto its canvas
+// video_web.cpp -- the display in a web page: the page's input into SDL events, each frame onto its canvas
 //
 // SDL's dummy video driver draws in plain memory and reads no input. The page queues its
-// key and mouse events (Module.nextEvent) and shows frames (Module.showFrame).
-#include "platform/present.h"
+// key and mouse events (Module.nextEvent) and shows frames (Module.showFrame); it also lays
+// the canvas out and makes it full screen, so the show always runs as in a window here.
+#include "platform/video.h"
 
 #include "platform/os.h"
 #include "platform/os_web.h"
@@ -32,7 +33,20 @@ EM_JS(void, page_show_frame, (const uint32_t* pixels, int width, int height), {
 });
 // clang-format on
 
-void event_hook()
+void prepare_video(int)
+{
+}
+
+SDL_Surface* open_video(int width, int height, int)
+{
+    return SDL_SetVideoMode(width, height, 32, SDL_HWSURFACE);
+}
+
+void close_video()
+{
+}
+
+void video_events()
 {
     for (int code; (code = page_next_event()) != 0;) {
         int kind = code >> PAGE_KIND_SHIFT;
@@ -53,7 +67,7 @@ void event_hook()
 
 // Only the unused fourth byte is touched: nothing reads the screen back, and every frame
 // draws it whole before it is shown.
-void present_hook(SDL_Surface* screen)
+static void show_frame(SDL_Surface* screen)
 {
     for (int y = 0; y < screen->h; y++) {
         Uint32* row = reinterpret_cast<Uint32*>(static_cast<Uint8*>(screen->pixels) + y * screen->pitch);
@@ -63,4 +77,14 @@ void present_hook(SDL_Surface* screen)
     page_show_frame(static_cast<const uint32_t*>(screen->pixels), screen->w, screen->h);
     if (ms_since_yield() >= YIELD_AFTER_MS)
         Sleep(0);
+}
+
+void video_update(SDL_Surface* show, const SDL_Rect*, int)
+{
+    show_frame(show);
+}
+
+void video_flip(SDL_Surface* show)
+{
+    show_frame(show);
 }
