@@ -31,7 +31,7 @@ add_library(PkgConfig::OPENMPT ALIAS web_openmpt)
 add_library(swayboard_os STATIC platform/os_web.cpp platform/random.cpp platform/video_web.cpp platform/video_fit.cpp)
 target_include_directories(swayboard_os PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(swayboard_os PUBLIC PkgConfig::SDL)
-add_library(swayboard_audio STATIC platform/bass_modules.cpp platform/bass_web.cpp)
+add_library(swayboard_audio STATIC platform/bass_modules.cpp platform/bass_web.cpp platform/bass_one_thread.cpp)
 target_include_directories(swayboard_audio PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(swayboard_audio PUBLIC PkgConfig::OPENMPT swayboard_xm)
 
@@ -49,7 +49,7 @@ target_link_options(swayboard PRIVATE
 # The sound worklet's own small instance: the same mixer and libopenmpt, run on the
 # browser's audio thread by web/sound_worklet.js, appended to its loader. NOTE: that scope
 # has no fetch, no timers and no document; the page compiles the .wasm and hands it over.
-add_executable(swayboard_sound platform/bass_modules.cpp platform/bass_worklet.cpp)
+add_executable(swayboard_sound platform/bass_modules.cpp platform/bass_worklet.cpp platform/bass_one_thread.cpp)
 target_include_directories(swayboard_sound PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(swayboard_sound PRIVATE PkgConfig::OPENMPT swayboard_xm)
 set_target_properties(swayboard_sound PROPERTIES OUTPUT_NAME swayboard-sound SUFFIX ".js"

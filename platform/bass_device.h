@@ -2,8 +2,9 @@
 //
 // bass_modules.cpp owns the modules and mixes them; a device file (bass_sdl.cpp on the
 // desktop, bass_web.cpp in the page, bass_worklet.cpp in the page's sound worklet) owns the
-// output, implements the lock and the module notices below and supplies the other four
-// calls of bass.h. Exactly one device file is linked.
+// output, implements the module notices below and supplies the other four calls of
+// bass.h; the lock comes with it (bass_sdl.cpp) or from bass_one_thread.cpp. Exactly one
+// device file is linked.
 #pragma once
 
 #include "platform/bass.h"
@@ -20,8 +21,10 @@ constexpr int BASS_OUTPUT_CHANNELS = 2;
 constexpr int BASS_PAGE_CHUNK_FRAMES = BASS_DEFAULT_RATE / 50;
 
 // Held around every change the mixer may see and around every mix: SDL's audio lock on
-// the desktop, where the device's own thread mixes; nothing in the browser, where the
-// main thread does.
+// the desktop, where the device's own thread mixes. The page's two device files share
+// empty ones (bass_one_thread.cpp): its sound worklet mixes on the audio thread in an
+// instance of its own, which takes its changes there between quanta, and its fallback
+// queue mixes on the page's thread from a timer that runs only while the show sleeps.
 void bass_device_lock();
 void bass_device_unlock();
 

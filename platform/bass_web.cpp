@@ -6,7 +6,8 @@
 // of the mixer (bass_worklet.cpp) plays there, on the browser's audio thread, and every
 // module change made here is repeated there: this instance decodes each module too, so
 // BASS_MusicLoad answers exactly as on the desktop. Where it has none, the page falls
-// back to queueing chunks mixed here, topped up by its own timer through bass_web_feed.
+// back to queueing chunks mixed here, topped up by its own timer through bass_web_feed
+// (web/sound.js has both outputs behind the one face this file calls).
 #include "platform/bass.h"
 #include "platform/bass_device.h"
 #include "platform/bass_web.h"
@@ -47,16 +48,6 @@ EM_JS(void, page_audio_close, (), {
 });
 // clang-format on
 
-// One thread: nothing mixes here while the show's own code runs (the fallback's timer
-// runs only while the show sleeps).
-void bass_device_lock()
-{
-}
-
-void bass_device_unlock()
-{
-}
-
 // NOTE: a module loaded before BASS_Init has no page output to go to; it is decoded
 // here only, as the desktop decodes it without a device.
 void bass_device_module_loaded(HMUSIC handle, const void* data, size_t size, DWORD flags)
@@ -88,13 +79,19 @@ BOOL BASS_Init(int device, DWORD freq, DWORD, void*)
     return 1;
 }
 
-BOOL BASS_Start()
+// Starts (1) or stops (0) the page's output; 0 when no device is open.
+static BOOL run_output(int running)
 {
     if (!device_open)
         return 0;
-    started = 1;
-    page_audio_run(1);
+    started = running;
+    page_audio_run(running);
     return 1;
+}
+
+BOOL BASS_Start()
+{
+    return run_output(1);
 }
 
 EMSCRIPTEN_KEEPALIVE extern "C" void bass_web_feed()
@@ -109,11 +106,7 @@ EMSCRIPTEN_KEEPALIVE extern "C" void bass_web_feed()
 
 BOOL BASS_Stop()
 {
-    if (!device_open)
-        return 0;
-    started = 0;
-    page_audio_run(0);
-    return 1;
+    return run_output(0);
 }
 
 BOOL BASS_Free()

@@ -19,14 +19,6 @@ static int16_t mixed[BASS_PAGE_CHUNK_FRAMES * BASS_OUTPUT_CHANNELS];
 static int mixed_used = BASS_PAGE_CHUNK_FRAMES; // frames of mixed already served
 static float rendered[MAX_RENDER_FRAMES * BASS_OUTPUT_CHANNELS]; // left channel, then right
 
-void bass_device_lock()
-{
-}
-
-void bass_device_unlock()
-{
-}
-
 // The modules are mixed right here: nothing to hand on.
 void bass_device_module_loaded(HMUSIC, const void*, size_t, DWORD)
 {
