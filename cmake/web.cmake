@@ -2,8 +2,8 @@
 #
 # Configured through emcmake (see `make web`) with SWAYBOARD_WEB_PREFIX at the WebAssembly
 # builds of classic SDL 1.2 and libopenmpt that tools/deps/build_web_deps.sh makes. The
-# page's five files (index.html, swayboard.js and .wasm, the show; swayboard-sound.js and
-# .wasm, its sound worklet) go to SWAYBOARD_WEB_OUT.
+# page's files (index.html and its scripts from web/; swayboard.js and .wasm, the show;
+# swayboard-sound.js and .wasm, its sound worklet) go to SWAYBOARD_WEB_OUT.
 
 set(SWAYBOARD_WEB_PREFIX "" CACHE PATH "Prefix of the WebAssembly builds of SDL 1.2 and libopenmpt")
 set(SWAYBOARD_WEB_OUT ${CMAKE_BINARY_DIR} CACHE PATH "Where the page's files are written")
@@ -59,7 +59,28 @@ target_link_options(swayboard_sound PRIVATE
   -sEXPORTED_FUNCTIONS=_malloc,_free --extern-post-js ${CMAKE_SOURCE_DIR}/web/sound_worklet.js
   -sALLOW_MEMORY_GROWTH -sINITIAL_MEMORY=16777216)
 
-add_custom_command(OUTPUT ${SWAYBOARD_WEB_OUT}/index.html
-  COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/web/index.html ${SWAYBOARD_WEB_OUT}/index.html
-  DEPENDS ${CMAKE_SOURCE_DIR}/web/index.html)
-add_custom_target(swayboard_page ALL DEPENDS ${SWAYBOARD_WEB_OUT}/index.html)
+# The page's own files, copied as they are; constants.js is written from the show's headers.
+set(SWAYBOARD_PAGE_FILES index.html run.js layout.js frames.js input.js sound.js)
+set(page_outputs ${SWAYBOARD_WEB_OUT}/constants.js)
+foreach(file ${SWAYBOARD_PAGE_FILES})
+  add_custom_command(OUTPUT ${SWAYBOARD_WEB_OUT}/${file}
+    COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/web/${file} ${SWAYBOARD_WEB_OUT}/${file}
+    DEPENDS ${CMAKE_SOURCE_DIR}/web/${file})
+  list(APPEND page_outputs ${SWAYBOARD_WEB_OUT}/${file})
+endforeach()
+
+# page_constant(VAR HEADER NAME): VAR is the number of `constexpr int NAME = number;` in
+# HEADER, so that the page and the show write each such number once.
+function(page_constant var header name)
+  file(STRINGS ${CMAKE_SOURCE_DIR}/${header} line REGEX "^constexpr int ${name} = [0-9]+;")
+  if(NOT line MATCHES "= ([0-9]+)")
+    message(FATAL_ERROR "${header} has no `constexpr int ${name} = number;` for the page's constants")
+  endif()
+  set(${var} ${CMAKE_MATCH_1} PARENT_SCOPE)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${header})
+endfunction()
+page_constant(SCREEN_WIDTH effects/layout.h SCREEN_WIDTH)
+page_constant(SCREEN_HEIGHT effects/layout.h SCREEN_HEIGHT)
+page_constant(BASS_DEFAULT_RATE platform/bass_device.h BASS_DEFAULT_RATE)
+configure_file(${CMAKE_SOURCE_DIR}/web/constants.js.in ${SWAYBOARD_WEB_OUT}/constants.js @ONLY)
+add_custom_target(swayboard_page ALL DEPENDS ${page_outputs})
