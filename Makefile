@@ -201,11 +201,13 @@ web-serve: web
 	@echo "The show is at http://127.0.0.1:$(WEB_PORT)/ (Ctrl-C stops the server)"
 	python3 -m http.server --bind 127.0.0.1 --directory $(WEB_BUILD) $(WEB_PORT)
 
-# The page in headless Chromium against the recorder: frames, input, sound.
+# The page in headless Chromium against the recorder: frames, input, sound; then on phones
+# in Chromium's mobile emulation: the fill, taps, no zoom or scroll.
 test-web: deps-webtest web
 	$(CONFIGURE_IF_FRESH)
 	cmake --build $(BUILD) --target swayboard-capture -j$(JOBS)
 	$(WEB_ENV) node tests/web/web_test.js $(WEB_BUILD) $(BUILD)/swayboard-capture
+	$(WEB_ENV) node tests/web/phone_test.js $(WEB_BUILD)
 
 # The page's figures in headless Chromium beside the recorder's: sizes, frame cost, first
 # frame, frames per second and intervals idle, under load and throttled, silence heard, CPU.
@@ -219,4 +221,5 @@ clean:
 	@# The Windows and web dependencies and the Wine prefix are kept: they take long to make.
 	rm -rf $(WINDOWS_BUILD)/intro $(WINDOWS_BUILD)/linux $(WINDOWS_BUILD)/test
 	rm -rf $(WEB_BUILD)/tree $(WEB_BUILD)/index.html $(WEB_BUILD)/swayboard.js $(WEB_BUILD)/swayboard.wasm \
-	  $(WEB_BUILD)/swayboard-sound.js $(WEB_BUILD)/swayboard-sound.wasm
+	  $(WEB_BUILD)/swayboard-sound.js $(WEB_BUILD)/swayboard-sound.wasm $(WEB_BUILD)/constants.js \
+	  $(addprefix $(WEB_BUILD)/,run.js layout.js frames.js input.js sound.js)
