@@ -56,7 +56,7 @@ CONFIGURE_TESTS := cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DSWAYBOARD
 CONFIGURE_IF_FRESH := @[ -f $(BUILD)/CMakeCache.txt ] || cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DSWAYBOARD_TESTS=OFF
 
 .PHONY: all build run video preview test test-fast sanitize fuzz soak memcheck presentation-bench package clean \
-        windows test-windows web web-serve test-web web-bench
+        windows test-windows web web-serve test-web web-bench web-profile
 
 all: build
 
@@ -215,6 +215,10 @@ web-bench: deps-webtest web
 	@[ -f $(BUILD)/CMakeCache.txt ] || cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DSWAYBOARD_TESTS=OFF
 	cmake --build $(BUILD) --target swayboard-capture -j$(JOBS)
 	$(WEB_ENV) node bench/web_bench.js $(WEB_BUILD) $(BUILD)/swayboard-capture $(BENCH_SECONDS)
+
+# Where Chromium's CPU goes while the page plays at 2x: by process type, and by thread from a trace.
+web-profile: deps-webtest web
+	$(WEB_ENV) node bench/web_profile.js $(WEB_BUILD) $(BENCH_SECONDS)
 
 clean:
 	rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD)

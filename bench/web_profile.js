@@ -6,7 +6,8 @@
 // first second, in the view the page offers first ("in the page" when full screen is
 // refused). Prints the CPU of each of Chromium's process types (--type= on its command
 // line; the browser process has none) in % of a core, then, from a trace of the
-// "toplevel" category, the threads busiest in tasks: process, thread, % of a core.
+// "toplevel" category, the threads busiest in tasks: process, thread, % of a core, and
+// milliseconds of thread time a frame shown.
 "use strict";
 const fs = require("fs");
 const { serve, waitFor, launch, openPage, clickStart } = require("../tests/web/browser.js");
@@ -60,7 +61,8 @@ async function trace(browser) {
   return { stop: async () => { await browser.send("Tracing.end"); return done; } };
 }
 
-// Busy milliseconds of each thread: its complete ("X") toplevel slices not inside another.
+// CPU milliseconds of each thread in tasks: its complete ("X") toplevel slices not inside
+// another, by their thread time (tdur) where the trace has it, else by their duration.
 function busyThreads(events) {
   const names = new Map(), processes = new Map(), busy = new Map();
   for (const e of events) {
@@ -76,7 +78,7 @@ function busyThreads(events) {
     if ((openUntil.get(key) || 0) > e.ts)
       continue; // nested in a slice already counted
     openUntil.set(key, e.ts + e.dur);
-    busy.set(key, (busy.get(key) || 0) + e.dur / 1000);
+    busy.set(key, (busy.get(key) || 0) + (e.tdur ?? e.dur) / 1000);
   }
   return [...busy].map(([key, ms]) => ({ process: processes.get(Number(key.split(":")[0])) || "?",
     thread: names.get(key) || key, ms })).sort((a, b) => b.ms - a.ms);
@@ -105,9 +107,10 @@ async function main() {
       console.log(`  ${type.padEnd(16)} ${share.toFixed(1).padStart(5)} % of a core`);
     }
     console.log(`  ${"all".padEnd(16)} ${total.toFixed(1).padStart(5)} % (the trace itself costs a little)`);
-    console.log("busiest threads in toplevel tasks:");
+    console.log("busiest threads in toplevel tasks (thread time):");
     for (const { process, thread, ms } of busyThreads(events).slice(0, THREADS_SHOWN))
-      console.log(`  ${process.padEnd(16)} ${thread.padEnd(28)} ${(100 * ms / 1000 / wall).toFixed(1).padStart(5)} %`);
+      console.log(`  ${process.padEnd(16)} ${thread.padEnd(28)} ${(100 * ms / 1000 / wall).toFixed(1).padStart(5)} %` +
+        ` ${(ms / frames).toFixed(2).padStart(6)} ms a frame`);
   } finally {
     await browser.close();
     server.close();
