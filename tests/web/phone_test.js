@@ -1,4 +1,4 @@
-// phone_test.js -- the page on phones in Chromium's mobile emulation: the show fills the screen at 4:3, taps start and end it, nothing zooms or scrolls
+// phone_test.js -- the page on phones in Chromium's mobile emulation: the show fills the screen at 4:3, taps start and end it, nothing zooms or scrolls; desktops keep whole factors
 //
 //   node tests/web/phone_test.js WEB_DIR [SCREENSHOT_DIR]
 //
@@ -17,6 +17,9 @@ const PHONES = [
   { name: "phone-portrait", width: 390, height: 844, ratio: 3, view: "page" },
   { name: "phone-412x915", width: 412, height: 915, ratio: 2.625, view: "page" },
 ];
+// Desktop windows at the device pixel ratios desktops use: the show stays at a whole factor.
+const DESKTOPS = [1, 1.25, 1.5, 2].map((ratio) => ({ width: 1600, height: 1200, ratio }))
+  .concat([{ width: 1440, height: 900, ratio: 2 }, { width: 1920, height: 1080, ratio: 1.25 }]);
 const MIN_FILL = 0.95;     // of the screen's limiting side
 const ASPECT = 4 / 3;
 const ASPECT_SLACK = 0.01; // the canvas is whole device pixels on each side
@@ -123,10 +126,28 @@ async function checkPhone(browser, site, phone) {
   await page.send("Page.close").catch(() => {});
 }
 
+// The canvas on each desktop window before the show starts: its device pixels a whole multiple of the show's.
+async function checkDesktops(browser, site) {
+  const seen = [];
+  let whole = true;
+  for (const { width, height, ratio } of DESKTOPS) {
+    const page = await openPage(browser, width, height);
+    await page.send("Emulation.setDeviceMetricsOverride", { width, height, deviceScaleFactor: ratio, mobile: false });
+    await page.goto(`${site}index.html`);
+    const css = await page.evaluate(`parseFloat(document.getElementById("show").style.width)`);
+    const factor = css * ratio / 800;
+    whole = whole && Number.isInteger(Math.round(factor * 1e6) / 1e6) && factor >= 1;
+    seen.push(`${width}x${height}@${ratio}: ${+factor.toFixed(3)}x`);
+    await page.send("Page.close").catch(() => {});
+  }
+  check(whole, "desktop windows keep the show at a whole factor of device pixels", seen.join(", "));
+}
+
 async function main() {
   const { url, server } = await serve(webDir);
   const browser = await launch(PHONES[0].width, PHONES[0].height);
   try {
+    await checkDesktops(browser, url);
     for (const phone of PHONES)
       await checkPhone(browser, url, phone);
   } catch (error) {
