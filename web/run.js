@@ -22,6 +22,15 @@ const fullscreen = {
   exit: () => (document.exitFullscreen || document.webkitExitFullscreen).call(document),
 };
 
+// Asks for full screen or out of it; a refusal, however it comes, leaves the show where it is.
+function askFullscreen(call) {
+  try {
+    Promise.resolve(call()).catch(() => {});
+  } catch (error) {
+    // an older browser that throws instead of refusing
+  }
+}
+
 const layOutNow = () => layOut(stage, canvas, testMode);
 window.addEventListener("resize", layOutNow);
 for (const kind of ["fullscreenchange", "webkitfullscreenchange"])
@@ -35,7 +44,7 @@ function ended(frames) {
   }
   listen(false);
   if (fullscreen.element())
-    Promise.resolve(fullscreen.exit()).catch(() => {});
+    askFullscreen(fullscreen.exit);
   const status = document.getElementById("status");
   status.textContent = "The show has ended.";
   status.hidden = false;
@@ -61,7 +70,7 @@ function start() {
   if (!testMode) {
     panel.hidden = true;
     if (fullscreen.able && document.querySelector("input[name=view]:checked").value === "full")
-      Promise.resolve(fullscreen.enter()).catch(() => {});
+      askFullscreen(fullscreen.enter);
     listen(true, stage);
   }
   window.createSwayboard(module);
