@@ -84,39 +84,42 @@ function busyThreads(events) {
     thread: names.get(key) || key, ms })).sort((a, b) => b.ms - a.ms);
 }
 
+// Plays and measures in browser; prints the figures.
+async function profile(browser, site) {
+  const page = await openPage(browser, WIDTH, HEIGHT);
+  await page.goto(`${site}index.html`);
+  await clickStart(page);
+  await waitFor(() => page.evaluate("window.swayboard.framesShown > 50"), WAIT_MS, "the first second");
+  const frames0 = await page.evaluate("window.swayboard.framesShown");
+  const tracing = await trace(browser);
+  const cpu0 = cpuByType(browser.pid), time0 = Date.now();
+  await new Promise((resolve) => setTimeout(resolve, SECONDS * 1000));
+  const cpu1 = cpuByType(browser.pid), wall = (Date.now() - time0) / 1000;
+  const frames = (await page.evaluate("window.swayboard.framesShown")) - frames0;
+  const events = await tracing.stop();
+  console.log(`played at 2x on a ${WIDTH}x${HEIGHT} page for ${wall.toFixed(1)} s, ${(frames / wall).toFixed(1)} fps`);
+  let total = 0;
+  for (const [type, seconds] of cpu1) {
+    const share = 100 * (seconds - (cpu0.get(type) || 0)) / wall;
+    total += share;
+    console.log(`  ${type.padEnd(16)} ${share.toFixed(1).padStart(5)} % of a core`);
+  }
+  console.log(`  ${"all".padEnd(16)} ${total.toFixed(1).padStart(5)} % (the trace itself costs a little)`);
+  console.log("busiest threads in toplevel tasks (thread time):");
+  for (const { process, thread, ms } of busyThreads(events).slice(0, THREADS_SHOWN))
+    console.log(`  ${process.padEnd(16)} ${thread.padEnd(28)} ${(100 * ms / 1000 / wall).toFixed(1).padStart(5)} %` +
+      ` ${(ms / frames).toFixed(2).padStart(6)} ms a frame`);
+}
+
 async function main() {
   const { url, server } = await serve(webDir);
   const browser = await launch(WIDTH, HEIGHT);
-  try {
-    const page = await openPage(browser, WIDTH, HEIGHT);
-    await page.goto(`${url}index.html`);
-    await clickStart(page);
-    await waitFor(() => page.evaluate("window.swayboard.framesShown > 50"), WAIT_MS, "the first second");
-    const frames0 = await page.evaluate("window.swayboard.framesShown");
-    const tracing = await trace(browser);
-    const cpu0 = cpuByType(browser.pid), time0 = Date.now();
-    await new Promise((resolve) => setTimeout(resolve, SECONDS * 1000));
-    const cpu1 = cpuByType(browser.pid), wall = (Date.now() - time0) / 1000;
-    const frames = (await page.evaluate("window.swayboard.framesShown")) - frames0;
-    const events = await tracing.stop();
-    console.log(`played at 2x on a ${WIDTH}x${HEIGHT} page for ${wall.toFixed(1)} s, ${(frames / wall).toFixed(1)} fps`);
-    let total = 0;
-    for (const [type, seconds] of cpu1) {
-      const share = 100 * (seconds - (cpu0.get(type) || 0)) / wall;
-      total += share;
-      console.log(`  ${type.padEnd(16)} ${share.toFixed(1).padStart(5)} % of a core`);
-    }
-    console.log(`  ${"all".padEnd(16)} ${total.toFixed(1).padStart(5)} % (the trace itself costs a little)`);
-    console.log("busiest threads in toplevel tasks (thread time):");
-    for (const { process, thread, ms } of busyThreads(events).slice(0, THREADS_SHOWN))
-      console.log(`  ${process.padEnd(16)} ${thread.padEnd(28)} ${(100 * ms / 1000 / wall).toFixed(1).padStart(5)} %` +
-        ` ${(ms / frames).toFixed(2).padStart(6)} ms a frame`);
-  } finally {
-    await browser.close();
-    server.close();
+  const failure = await profile(browser, url).then(() => null, (error) => error);
+  await browser.close();
+  server.close();
+  if (failure) {
+    console.error(`web_profile.js: ${failure.message}`);
+    process.exitCode = 1;
   }
 }
-main().catch((error) => {
-  console.error(`web_profile.js: ${error.message}`);
-  process.exit(1);
-});
+main();
