@@ -1,7 +1,8 @@
 // engines.js -- Chromium, Firefox and WebKit behind one face, with the display and sound server each needs
 //
-// launchEngine(name, width, height) resolves to { name, pid, serverPids, openPage(width,
-// height), close() }; a page has goto, evaluate, click, key, touch and close (browser.js).
+// launchEngine(name, width, height, options) resolves to { name, pid, serverPids,
+// openPage(width, height), close() }; a page has goto, evaluate, click, key, touch and
+// close (browser.js). options go to the engine's launch (WebKit's { compositing }).
 // Firefox plays through a PulseAudio of the run's own, WebKit too and draws in an Xvfb of
 // its own; close() stops what was started for it.
 "use strict";
@@ -15,7 +16,7 @@ const ENGINES = ["Chromium", "Firefox", "WebKit"];
 // Room around the page for the window's toolbar.
 const SCREEN_MARGIN = 400;
 
-async function launchEngine(name, width, height) {
+async function launchEngine(name, width, height, options = {}) {
   const servers = [];
   const stopServers = async () => {
     for (const server of servers.reverse())
@@ -35,7 +36,7 @@ async function launchEngine(name, width, height) {
     } else {
       const display = await desktop.startDisplay(`${width + SCREEN_MARGIN}x${height + SCREEN_MARGIN}x24`);
       servers.push(display);
-      engine = await webkit.launch(width, height, display.display, sound.env);
+      engine = await webkit.launch(width, height, display.display, sound.env, options);
     }
     return { name, pid: engine.pid, serverPids: servers.map((server) => server.pid), chromium: false,
       openPage: engine.openPage,
