@@ -76,6 +76,23 @@ const PACE_PROBE = `(() => {
   }).observe(document, { subtree: true, childList: true, characterData: true });
 })()`;
 
+// The browser's own rendering of each update, for a play that asks for it: from its
+// animation-frame callback, where an update begins, to the first task after it, once the
+// update's style, layout and paint are done. NOTE: the callback asks for an update every
+// refresh, so the play it is in is not the page's own.
+const RENDER_PROBE = `(() => {
+  window.renderProbe = [];
+  const channel = new MessageChannel();
+  let began = 0;
+  channel.port1.onmessage = () => window.renderProbe.push(performance.now() - began);
+  const onFrame = () => {
+    began = performance.now();
+    channel.port2.postMessage(0);
+    requestAnimationFrame(onFrame);
+  };
+  requestAnimationFrame(onFrame);
+})()`;
+
 // The name and the CPU seconds used so far of a /proc stat file (null once it is gone).
 function statOf(file) {
   let stat;
@@ -187,7 +204,7 @@ async function pageMsPerFrame(engine, site) {
 }
 
 // The show played for SECONDS after its first second; one line of figures and its histogram.
-async function played(engine, site, label, { throttle = 1, load = false, ratio = 1 } = {}) {
+async function played(engine, site, label, { throttle = 1, load = false, ratio = 1, rendering = false } = {}) {
   const page = await engine.openPage(WIDTH, HEIGHT);
   if (ratio !== 1)
     await page.send("Emulation.setDeviceMetricsOverride", { width: WIDTH, height: HEIGHT, deviceScaleFactor: ratio, mobile: false });
@@ -195,13 +212,14 @@ async function played(engine, site, label, { throttle = 1, load = false, ratio =
     await page.send("Emulation.setCPUThrottlingRate", { rate: throttle });
   const stress = load ? spawn("stress-ng", ["--cpu", "2", "--timeout", `${SECONDS + 600}`], { stdio: "ignore" }) : null;
   try {
-    await page.goto(`${site.withScripts(PACE_PROBE, soundTapScript())}index.html`);
+    const probes = rendering ? [PACE_PROBE, RENDER_PROBE] : [PACE_PROBE];
+    await page.goto(`${site.withScripts(...probes, soundTapScript())}index.html`);
     await clickStart(page);
     const first = await waitFor(() => page.evaluate("window.swayboard.firstFrameMs"), WAIT_MS, "the first frame");
     await waitFor(() => page.evaluate("window.paceProbe.frames.length > 50"), WAIT_MS, "the first second");
     const tap0 = await page.evaluate("window.soundTap.read()");
-    const [frames0, late0, work0, asked0] = await page.evaluate(
-      "[window.paceProbe.frames.length, window.paceProbe.late.length, window.paceProbe.work.length, window.paceProbe.asked.length]");
+    const [frames0, late0, work0, asked0, render0] = await page.evaluate("[window.paceProbe.frames.length, " +
+      "window.paceProbe.late.length, window.paceProbe.work.length, window.paceProbe.asked.length, (window.renderProbe || []).length]");
     const threads0 = {}, threads1 = {};
     const cpu0 = treeCpuSeconds([engine.pid], threads0), servers0 = treeCpuSeconds(engine.serverPids), time0 = Date.now();
     await new Promise((resolve) => setTimeout(resolve, SECONDS * 1000));
@@ -225,8 +243,14 @@ async function played(engine, site, label, { throttle = 1, load = false, ratio =
       ` | ${silent} silent quanta in ${heard} s heard` +
       ` (longest run of the whole play ${tap1 ? tap1.longestSilent : "-"})` +
       ` | ${engine.name} ${cpuShare(cpu0, cpu1, wall)} of a core` +
-      `${engine.serverPids.length ? `, servers ${cpuShare(servers0, servers1, wall)}` : ""} | scale ${scale}`);
+      `${engine.serverPids.length ? `, servers ${cpuShare(servers0, servers1, wall)}` : ""} | scale ${scale}` +
+      ` | load average ${os.loadavg()[0].toFixed(1)}`);
     console.log(`${"".padEnd(33)} intervals (ms:count) ${histogram(intervals)}`);
+    if (rendering) {
+      const updates = sorted((await page.evaluate("window.renderProbe")).slice(render0));
+      console.log(`${"".padEnd(33)} ${(updates.length / pageWall).toFixed(1)} rendering updates a second, each p50/p90/p99 ` +
+        `${[50, 90, 99].map((p) => percentile(updates, p).toFixed(1)).join("/")} ms; histogram ${histogram(updates)}`);
+    }
     console.log(`${"".padEnd(33)} busiest threads, % of a core: ${cpuShare(threads0, threads1, wall, 6)}`);
   } finally {
     if (stress)
@@ -254,6 +278,7 @@ async function main() {
         console.log(`${engine.name}: played at 2x on a ${WIDTH}x${HEIGHT} page, ${SECONDS} s each:`);
         await played(engine, site, "idle");
         await played(engine, site, "beside stress-ng --cpu 2", { load: true });
+        await played(engine, site, "loaded, rendering timed", { load: true, rendering: true });
         if (engine.chromium) {
           await played(engine, site, "CPU throttled 4x", { throttle: 4 });
           await played(engine, site, "pixel ratio 1.25, loaded", { ratio: 1.25, load: true });
