@@ -6,10 +6,9 @@
 // NOTE: clicks and keys go through the X server (xdotool), as a user's do. The driver's own
 // mouse actions release every button as the left one (mouseup's button 0) and leave the
 // pressed buttons set, so a middle click would end the show there.
-// NOTE: compositing is off unless asked for. In a display with no GPU, as here, WebKit
-// composites with Mesa's software GL (llvmpipe), whose threads then take most of the
-// cores: measured beside other work, 16 to 33 frames a second at 2x, against 45 to 50
-// with compositing off, where the web process paints the page itself.
+// NOTE: WebKit here is as it is by default, compositing with GL, which in a display with
+// no GPU is Mesa's software GL (llvmpipe); { compositing: false } turns compositing off
+// (the web process then paints the page itself), for comparison in the bench.
 // Needs Debian's webkit2gtk-driver, libwebkit2gtk-4.1's MiniBrowser and xdotool.
 "use strict";
 const { execFileSync, spawn } = require("child_process");
@@ -74,7 +73,7 @@ function command(port, method, route, body) {
 
 // Starts WebKitWebDriver and a MiniBrowser session in display; resolves to a browser with
 // pid, openPage(width, height), close(). env is added to the browser's environment.
-async function launch(width, height, display, env = {}, { compositing = false } = {}) {
+async function launch(width, height, display, env = {}, { compositing = true, args = [] } = {}) {
   const own = { ...process.env, ...env, DISPLAY: display };
   if (compositing)
     delete own.WEBKIT_DISABLE_COMPOSITING_MODE;
@@ -91,7 +90,7 @@ async function launch(width, height, display, env = {}, { compositing = false } 
       return listeningPort(driver.pid);
     }, START_MS, "WebKitWebDriver's port");
     ({ sessionId: session } = await command(port, "POST", "/session", { capabilities: { alwaysMatch: {
-      "webkitgtk:browserOptions": { binary: MINIBROWSER, args: ["--automation"] } } } }));
+      "webkitgtk:browserOptions": { binary: MINIBROWSER, args: ["--automation", ...args] } } } }));
     await command(port, "POST", `/session/${session}/timeouts`, { script: SCRIPT_MS, pageLoad: START_MS });
   } catch (error) {
     await stopped(driver);
