@@ -276,14 +276,15 @@ async function main() {
         const page = await pageMsPerFrame(engine, site);
         console.log(`${engine.name}: unpaced ${page.toFixed(2)} ms a frame, ratio to the recorder ${(page / native).toFixed(1)}`);
         console.log(`${engine.name}: played at 2x on a ${WIDTH}x${HEIGHT} page, ${SECONDS} s each:`);
-        await played(engine, site, "idle");
-        await played(engine, site, "beside stress-ng --cpu 2", { load: true });
-        await played(engine, site, "loaded, rendering timed", { load: true, rendering: true });
+        const plays = [["idle", {}], ["beside stress-ng --cpu 2", { load: true }],
+          ["idle, rendering timed", { rendering: true }]];
         if (engine.chromium) {
-          await played(engine, site, "CPU throttled 4x", { throttle: 4 });
-          await played(engine, site, "pixel ratio 1.25, loaded", { ratio: 1.25, load: true });
-          await played(engine, site, "pixel ratio 1.5, loaded", { ratio: 1.5, load: true });
+          plays.push(["CPU throttled 4x", { throttle: 4 }], ["pixel ratio 1.25, loaded", { ratio: 1.25, load: true }],
+            ["pixel ratio 1.5, loaded", { ratio: 1.5, load: true }]);
         }
+        // A play that fails is reported and the others still run.
+        for (const [label, options] of plays)
+          await played(engine, site, label, options).catch((error) => console.log(`${engine.name} ${label}: failed, ${error.message}`));
       } finally {
         await engine.close();
       }
