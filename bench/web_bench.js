@@ -265,13 +265,14 @@ async function main() {
   console.log(`unpaced, ${UNPACED_FRAMES} frames of seed ${SEED}: swayboard-capture ${native.toFixed(2)} ms a frame`);
   const site = await serve(webDir);
   try {
-    // WebKit also with compositing off ("WebKitNC"): the web process then paints the page itself (webkit.js).
+    // WebKit as the checks run it, and also with its own default of a canvas drawn with GL
+    // ("WebKitGL") and with compositing off ("WebKitNC"), where the web process paints the
+    // page itself (webkit.js).
     const runs = (engineNames.length ? engineNames : ENGINES).flatMap((name) => name === "WebKit" ?
-      [[name, {}], [name, { compositing: false }]] : [[name, {}]]);
-    for (const [name, options] of runs) {
+      [[name, name, {}], [name, "WebKitGL", { canvas: "gl" }], [name, "WebKitNC", { compositing: false }]] : [[name, name, {}]]);
+    for (const [name, label, options] of runs) {
       const engine = await launchEngine(name, WIDTH, HEIGHT, options);
-      if (options.compositing === false)
-        engine.name = "WebKitNC";
+      engine.name = label;
       try {
         const page = await pageMsPerFrame(engine, site);
         console.log(`${engine.name}: unpaced ${page.toFixed(2)} ms a frame, ratio to the recorder ${(page / native).toFixed(1)}`);

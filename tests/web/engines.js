@@ -2,7 +2,7 @@
 //
 // launchEngine(name, width, height, options) resolves to { name, pid, serverPids,
 // openPage(width, height), close() }; a page has goto, evaluate, click, key, touch and
-// close (browser.js). options go to the engine's launch (WebKit's { compositing }).
+// close (browser.js). options go to the engine's launch (WebKit's { compositing, canvas }).
 // Firefox plays through a PulseAudio of the run's own, WebKit too and draws in an Xvfb of
 // its own; close() stops what was started for it.
 "use strict";

@@ -6,9 +6,12 @@
 // NOTE: clicks and keys go through the X server (xdotool), as a user's do. The driver's own
 // mouse actions release every button as the left one (mouseup's button 0) and leave the
 // pressed buttons set, so a middle click would end the show there.
-// NOTE: WebKit here is as it is by default, compositing with GL, which in a display with
-// no GPU is Mesa's software GL (llvmpipe); { compositing: false } turns compositing off
-// (the web process then paints the page itself), for comparison in the bench.
+// NOTE: WebKit composites with GL here, as it does by default, but draws the 2D canvas in
+// memory ({ canvas: "memory" }). In a display with no GPU its GL is Mesa's software one
+// (llvmpipe), and a canvas drawn with it stalls the page's thread: 22 to 33 frames a
+// second at 2x, and now and then the driver gives the page up as hung. { canvas: "gl" } is
+// WebKit's own default, { compositing: false } turns compositing off (the web process then
+// paints the page itself): both for comparison in the bench.
 // Needs Debian's webkit2gtk-driver, libwebkit2gtk-4.1's MiniBrowser and xdotool.
 "use strict";
 const { execFileSync, spawn } = require("child_process");
@@ -73,7 +76,7 @@ function command(port, method, route, body) {
 
 // Starts WebKitWebDriver and a MiniBrowser session in display; resolves to a browser with
 // pid, openPage(width, height), close(). env is added to the browser's environment.
-async function launch(width, height, display, env = {}, { compositing = true, args = [] } = {}) {
+async function launch(width, height, display, env = {}, { compositing = true, canvas = "memory", args = [] } = {}) {
   const own = { ...process.env, ...env, DISPLAY: display };
   if (compositing)
     delete own.WEBKIT_DISABLE_COMPOSITING_MODE;
@@ -90,7 +93,8 @@ async function launch(width, height, display, env = {}, { compositing = true, ar
       return listeningPort(driver.pid);
     }, START_MS, "WebKitWebDriver's port");
     ({ sessionId: session } = await command(port, "POST", "/session", { capabilities: { alwaysMatch: {
-      "webkitgtk:browserOptions": { binary: MINIBROWSER, args: ["--automation", ...args] } } } }));
+      "webkitgtk:browserOptions": { binary: MINIBROWSER,
+      args: ["--automation", `--enable-2d-canvas-acceleration=${canvas === "gl"}`, ...args] } } } }));
     await command(port, "POST", `/session/${session}/timeouts`, { script: SCRIPT_MS, pageLoad: START_MS });
   } catch (error) {
     await stopped(driver);
