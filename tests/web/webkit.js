@@ -76,7 +76,7 @@ function command(port, method, route, body) {
 
 // Starts WebKitWebDriver and a MiniBrowser session in display; resolves to a browser with
 // pid, openPage(width, height), close(). env is added to the browser's environment.
-async function launch(width, height, display, env = {}, { compositing = true, canvas = "memory", args = [] } = {}) {
+async function launch(width, height, display, env = {}, { compositing = true, canvas = "memory" } = {}) {
   const own = { ...process.env, ...env, DISPLAY: display };
   if (compositing)
     delete own.WEBKIT_DISABLE_COMPOSITING_MODE;
@@ -94,7 +94,7 @@ async function launch(width, height, display, env = {}, { compositing = true, ca
     }, START_MS, "WebKitWebDriver's port");
     ({ sessionId: session } = await command(port, "POST", "/session", { capabilities: { alwaysMatch: {
       "webkitgtk:browserOptions": { binary: MINIBROWSER,
-      args: ["--automation", `--enable-2d-canvas-acceleration=${canvas === "gl"}`, ...args] } } } }));
+        args: ["--automation", `--enable-2d-canvas-acceleration=${canvas === "gl"}`] } } } }));
     await command(port, "POST", `/session/${session}/timeouts`, { script: SCRIPT_MS, pageLoad: START_MS });
   } catch (error) {
     await stopped(driver);
@@ -102,9 +102,8 @@ async function launch(width, height, display, env = {}, { compositing = true, ca
   }
   const send = (method, route, body) => command(port, method, `/session/${session}${route}`, body);
   const xdotool = (...args) => execFileSync("xdotool", args.map(String), { env: { ...process.env, DISPLAY: display } });
-  const perform = (type, actions) => send("POST", "/actions", { actions: [
-    type === "key" ? { type, id: "keyboard", actions } :
-      { type: "pointer", id: type, parameters: { pointerType: type }, actions }] });
+  const touch = (actions) => send("POST", "/actions",
+    { actions: [{ type: "pointer", id: "touch", parameters: { pointerType: "touch" }, actions }] });
   const firstHandle = await send("GET", "/window");
   let firstPage = true;
 
@@ -151,7 +150,7 @@ async function launch(width, height, display, env = {}, { compositing = true, ca
       async key(type, key) {
         xdotool(type === "down" ? "keydown" : "keyup", X_KEYS[key]);
       },
-      touch: (x, y) => perform("touch", [{ type: "pointerMove", x: Math.round(x), y: Math.round(y) },
+      touch: (x, y) => touch([{ type: "pointerMove", x: Math.round(x), y: Math.round(y) },
         { type: "pointerDown", button: 0 }, { type: "pointerUp", button: 0 }]),
       // The session's first window stays open, empty, as the session ends with its last one.
       async close() {
