@@ -45,9 +45,12 @@ WINETEST_PACKAGES := $(WINDOWS_PACKAGES) libsdl1.2-compat-dev libopenmpt-dev win
 # web: Debian's emscripten and node for the page, dpkg-dev to unpack the Debian sources of
 # SDL 1.2 and libopenmpt built for it, python3's static server for web-serve.
 WEB_PACKAGES      := cmake make emscripten nodejs dpkg-dev python3
-# webtest: the recorder to compare with, headless Chromium and node's WebSocket module to drive it,
-# stress-ng for the CPU-bound load the music must play through.
-WEBTEST_PACKAGES  := $(WEB_PACKAGES) $(VIDEO_PACKAGES) chromium node-ws stress-ng
+# webtest: the recorder to compare with; headless Chromium, headless Firefox and WebKitGTK's
+# driver (with its MiniBrowser) and node's WebSocket module to drive them; PulseAudio for the
+# sound of the two that need a sound server; a virtual X server for WebKit and input injection
+# into it; stress-ng for the CPU-bound load the music must play through.
+WEBTEST_PACKAGES  := $(WEB_PACKAGES) $(VIDEO_PACKAGES) chromium firefox-esr webkit2gtk-driver node-ws \
+                     pulseaudio xvfb xauth xdotool stress-ng
 
 # Release build with the suite configured; `make run` alone configures it without.
 CONFIGURE_TESTS := cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DSWAYBOARD_TESTS=ON
@@ -201,12 +204,14 @@ web-serve: web
 	@echo "The show is at http://127.0.0.1:$(WEB_PORT)/ (Ctrl-C stops the server)"
 	python3 -m http.server --bind 127.0.0.1 --directory $(WEB_BUILD) $(WEB_PORT)
 
-# The page in headless Chromium against the recorder: frames, input, sound; then on phones
-# in Chromium's mobile emulation: the fill, taps, no zoom or scroll.
+# The page in Chromium, Firefox and WebKit against the recorder: frames, input, sound, pace;
+# then on phones in Chromium's mobile emulation: the fill, taps, no zoom or scroll.
+# WEB_ENGINES="Firefox WebKit" runs only those engines' page checks.
+WEB_ENGINES ?=
 test-web: deps-webtest web
 	$(CONFIGURE_IF_FRESH)
 	cmake --build $(BUILD) --target swayboard-capture -j$(JOBS)
-	$(WEB_ENV) node tests/web/web_test.js $(WEB_BUILD) $(BUILD)/swayboard-capture
+	$(WEB_ENV) node tests/web/web_test.js $(WEB_BUILD) $(BUILD)/swayboard-capture $(WEB_ENGINES)
 	$(WEB_ENV) node tests/web/phone_test.js $(WEB_BUILD)
 
 # The page's figures in headless Chromium beside the recorder's: sizes, frame cost, first

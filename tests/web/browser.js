@@ -2,6 +2,8 @@
 //
 // Everything listens on 127.0.0.1 at a port the system picks, and Chromium gets a new
 // empty profile, so two runs side by side never meet. Needs Debian's chromium and node-ws.
+// A page here has the face that firefox.js and webkit.js give theirs too: goto, evaluate,
+// click, key, touch and close, the input as real input events.
 "use strict";
 const { spawn } = require("child_process");
 const fs = require("fs");
@@ -9,14 +11,22 @@ const http = require("http");
 const os = require("os");
 const path = require("path");
 const WebSocket = require("ws");
+const { QUANTUM } = require("./sound_constants.js");
 
 const TYPES = { ".html": "text/html", ".js": "text/javascript", ".wasm": "application/wasm" };
 
-// Serves dir's files on 127.0.0.1; resolves to { url, server }.
+// Serves dir's files on 127.0.0.1; resolves to { url, server, withScripts(...scripts) }.
+// withScripts gives the address of a folder of the same files whose index.html runs the
+// scripts before its own, as the first thing in its head: a way to run a script before the
+// page's that every engine takes.
 function serve(folder) {
   const dir = path.resolve(folder);
+  const scriptSets = [];
   const server = http.createServer((request, response) => {
-    const name = decodeURIComponent(new URL(request.url, "http://x").pathname);
+    let name = decodeURIComponent(new URL(request.url, "http://x").pathname);
+    const set = /^\/with-scripts-(\d+)(\/.*)$/.exec(name);
+    if (set)
+      name = set[2];
     const file = path.join(dir, name === "/" ? "index.html" : name);
     if (!file.startsWith(dir + path.sep) || !fs.existsSync(file) || !fs.statSync(file).isFile()) {
       response.writeHead(404);
@@ -24,11 +34,38 @@ function serve(folder) {
       return;
     }
     response.writeHead(200, { "Content-Type": TYPES[path.extname(file)] || "application/octet-stream" });
+    if (set && path.basename(file) === "index.html") {
+      const scripts = scriptSets[Number(set[1])].map((script) => `<script>${script.replace(/<\/script/gi, "<\\/script")}</script>`);
+      response.end(fs.readFileSync(file, "utf8").replace(/<head>/i, (head) => head + scripts.join("")));
+      return;
+    }
     fs.createReadStream(file).pipe(response);
   });
-  return new Promise((resolve) => server.listen(0, "127.0.0.1", () =>
-    resolve({ url: `http://127.0.0.1:${server.address().port}/`, server })));
+  return new Promise((resolve) => server.listen(0, "127.0.0.1", () => {
+    const url = `http://127.0.0.1:${server.address().port}/`;
+    const withScripts = (...scripts) => `${url}with-scripts-${scriptSets.push(scripts) - 1}/`;
+    resolve({ url, server, withScripts });
+  }));
 }
+
+// Removes a browser's profile folder. A browser's helper processes may still be writing
+// into it for a while after the browser itself has exited (rmSync's own retries give up
+// on a directory refilled under it): removal is tried again until it holds, for up to a minute.
+async function removeProfile(profile) {
+  for (const end = Date.now() + 60000; ;) {
+    try {
+      fs.rmSync(profile, { recursive: true, force: true, maxRetries: 5, retryDelay: 100 });
+      return;
+    } catch (error) {
+      if (Date.now() > end)
+        throw error;
+      await new Promise((resolve) => setTimeout(resolve, 250));
+    }
+  }
+}
+
+// The keys the checks press, as each protocol names them.
+const KEYS = { a: { key: "a", code: "KeyA", windowsVirtualKeyCode: 65 } };
 
 // Waits for test() to return a true value, polling; rejects with what after timeoutMs.
 async function waitFor(test, timeoutMs, what) {
@@ -90,26 +127,15 @@ async function launch(width, height) {
       socket.close();
       chromium.kill();
       await new Promise((resolve) => chromium.exitCode !== null ? resolve() : chromium.on("exit", resolve));
-      // Chromium's helper processes may still be writing into the profile for a while after
-      // the browser itself has exited (rmSync's own retries give up on a directory refilled
-      // under it): removal is tried again until it holds, for up to a minute.
-      for (const end = Date.now() + 60000; ;) {
-        try {
-          fs.rmSync(profile, { recursive: true, force: true, maxRetries: 5, retryDelay: 100 });
-          break;
-        } catch (error) {
-          if (Date.now() > end)
-            throw error;
-          await new Promise((resolve) => setTimeout(resolve, 250));
-        }
-      }
+      await removeProfile(profile);
     },
   };
   return browser;
 }
 
 // A new tab of width x height CSS pixels at scale 1; resolves to a page with
-// send(method, params), evaluate(expression), goto(url).
+// send(method, params), evaluate(expression), goto(url), click(x, y, button),
+// key("down" or "up", key), touch(x, y), close().
 async function openPage(browser, width, height) {
   const { targetId } = await browser.send("Target.createTarget", { url: "about:blank" });
   const { sessionId } = await browser.send("Target.attachToTarget", { targetId, flatten: true });
@@ -125,6 +151,16 @@ async function openPage(browser, width, height) {
       await page.send("Page.navigate", { url });
       await waitFor(() => page.evaluate("document.readyState === 'complete' && location.href"), 60000, `${url} to load`);
     },
+    async click(x, y, button) {
+      for (const type of ["mousePressed", "mouseReleased"])
+        await page.send("Input.dispatchMouseEvent", { type, x, y, button, clickCount: 1 });
+    },
+    key: (type, key) => page.send("Input.dispatchKeyEvent", { type: type === "down" ? "keyDown" : "keyUp", ...KEYS[key] }),
+    async touch(x, y) {
+      await page.send("Input.dispatchTouchEvent", { type: "touchStart", touchPoints: [{ x, y }] });
+      await page.send("Input.dispatchTouchEvent", { type: "touchEnd", touchPoints: [] });
+    },
+    close: () => browser.send("Target.closeTarget", { targetId }).catch(() => {}),
   };
   await page.send("Page.enable");
   await page.send("Runtime.enable");
@@ -133,9 +169,8 @@ async function openPage(browser, width, height) {
 }
 
 // A real mouse click (press and release) of button ("left", "middle", "right") at x, y.
-async function click(page, x, y, button) {
-  for (const type of ["mousePressed", "mouseReleased"])
-    await page.send("Input.dispatchMouseEvent", { type, x, y, button, clickCount: 1 });
+function click(page, x, y, button) {
+  return page.click(x, y, button);
 }
 
 // Picks "in the page" (unless already started once) and clicks the page's start button:
@@ -180,7 +215,7 @@ function soundTapScript({ recordFrames = 0, hideWorklet = false } = {}) {
       this.run = zero ? this.run + 1 : 0;
       stats.silent += zero ? 1 : 0;
       stats.longestSilent = Math.max(stats.longestSilent, this.run);
-      const length = channels.length ? channels[0].length : 128;
+      const length = channels.length ? channels[0].length : ${QUANTUM};
       for (let i = 0; i < length && this.recording && this.recorded < ${recordFrames}; i++, this.recorded++)
         for (let c = 0; c < 2; c++)
           this.recording[2 * this.recorded + c] = channels.length ? Math.round(channels[Math.min(c, channels.length - 1)][i] * 32768) : 0;
@@ -258,4 +293,4 @@ function soundTapScript({ recordFrames = 0, hideWorklet = false } = {}) {
   })()`;
 }
 
-module.exports = { serve, waitFor, launch, openPage, click, clickStart, soundTapScript };
+module.exports = { serve, waitFor, launch, openPage, click, clickStart, soundTapScript, removeProfile, KEYS };
