@@ -167,12 +167,17 @@ static std::string read_output(const intro_process& p)
 }
 
 // The intro's window, found by its process id; 0 if none shows up in time or the intro ends first.
+// NOTE: SDL may replace the window it has just shown with a new one to suit its renderer; on
+// a busy machine a first look can catch the one about to go. The window is the one that a
+// second look still finds.
 static Window find_window(const intro_process& p)
 {
-    Window found = 0;
+    Window found = 0, seen = 0;
     wait_until([&] {
         std::string ids = run_output("xdotool search --onlyvisible --pid " + std::to_string(p.pid) + " 2>/dev/null");
-        found = static_cast<Window>(strtoul(ids.c_str(), nullptr, 10));
+        Window now = static_cast<Window>(strtoul(ids.c_str(), nullptr, 10));
+        found = now != 0 && now == seen ? now : 0;
+        seen = now;
         return found != 0 || !running(p);
     });
     return found;
