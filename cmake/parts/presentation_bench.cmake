@@ -9,3 +9,7 @@ else()
   set_target_properties(presentation_bench PROPERTIES EXCLUDE_FROM_ALL ON)
   message(WARNING "the X11 headers are missing: no presentation benchmark")
 endif()
+
+# The magnification's cost a frame, full screen and in a window (also built for Windows).
+add_executable(magnify_bench bench/magnify_bench.cpp)
+target_link_libraries(magnify_bench PRIVATE swayboard_os)
