@@ -11,5 +11,4 @@ else()
 endif()
 
 # The magnification's cost a frame, full screen and in a window (also built for Windows).
-add_executable(magnify_bench bench/magnify_bench.cpp)
-target_link_libraries(magnify_bench PRIVATE swayboard_os)
+include(cmake/parts/magnify_bench.cmake)

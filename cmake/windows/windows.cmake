@@ -27,6 +27,10 @@ foreach(program swayboard swayboard-capture)
   # debugging information, two thirds of the programs' size.
   target_link_options(${program} PRIVATE -static -s)
 endforeach()
+# The magnification's benchmark, which make test-windows runs under Wine; not in the zip.
+include(cmake/parts/magnify_bench.cmake)
+target_link_options(magnify_bench PRIVATE -static -s)
+
 # The intro is a windowed program: started from Explorer it opens no console.
 set_target_properties(swayboard PROPERTIES WIN32_EXECUTABLE ON)
 
