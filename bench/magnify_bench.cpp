@@ -46,7 +46,7 @@ int main(int argc, char** argv)
     for (uint32_t& p : show_pixels)
         p = random();
     pixel_plane show = {show_pixels.data(), SHOW_W, SHOW_W, SHOW_H};
-    const display_size sizes[] = {{1920, 1080}, {2560, 1440}, {3840, 2160}, {1600, 1200}};
+    const display_size sizes[] = {{1024, 768}, {1600, 1200}, {1920, 1080}, {2560, 1440}, {3840, 2160}};
     for (display_size size : sizes) {
         std::vector<uint32_t> display_pixels(size_t(size.w) * size_t(size.h));
         pixel_plane display = {display_pixels.data(), size.w, size.w, size.h};
