@@ -265,6 +265,8 @@ static void show_changes()
 
 static int present_frames(void*)
 {
+    // As urgent as the frame loop (startup.cpp raises it too): both must finish within a frame.
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_ABOVE_NORMAL);
     SDL_LockMutex(frame_lock);
     for (;;) {
         while (!frame_pending && !presenter_stop)
