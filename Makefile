@@ -183,7 +183,8 @@ test-windows: windows deps-winetest
 	cmake --build $(WINDOWS_BUILD)/linux --target swayboard-capture -j$(JOBS)
 	cmake -S tests/windows -B $(WINDOWS_BUILD)/test -DSWAYBOARD_WINDOWS_ZIP=$(WINDOWS_ZIP) \
 	  -DSWAYBOARD_LINUX_CAPTURE=$(CURDIR)/$(WINDOWS_BUILD)/linux/swayboard-capture \
-	  -DSWAYBOARD_WINEPREFIX=$(CURDIR)/$(WINDOWS_BUILD)/wine
+	  -DSWAYBOARD_WINEPREFIX=$(CURDIR)/$(WINDOWS_BUILD)/wine \
+	  -DSWAYBOARD_WINDOWS_BENCH=$(CURDIR)/$(WINDOWS_BUILD)/intro/magnify_bench.exe
 	cmake --build $(WINDOWS_BUILD)/test
 	ctest --test-dir $(WINDOWS_BUILD)/test --output-on-failure -V
 

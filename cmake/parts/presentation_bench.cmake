@@ -9,3 +9,6 @@ else()
   set_target_properties(presentation_bench PROPERTIES EXCLUDE_FROM_ALL ON)
   message(WARNING "the X11 headers are missing: no presentation benchmark")
 endif()
+
+# The magnification's cost a frame, full screen and in a window (also built for Windows).
+include(cmake/parts/magnify_bench.cmake)

@@ -27,6 +27,10 @@ foreach(program swayboard swayboard-capture)
   # debugging information, two thirds of the programs' size.
   target_link_options(${program} PRIVATE -static -s)
 endforeach()
+# The magnification's benchmark, which make test-windows runs under Wine; not in the zip.
+include(cmake/parts/magnify_bench.cmake)
+target_link_options(magnify_bench PRIVATE -static -s)
+
 # The intro is a windowed program: started from Explorer it opens no console.
 set_target_properties(swayboard PROPERTIES WIN32_EXECUTABLE ON)
 
@@ -55,7 +59,7 @@ add_custom_command(OUTPUT ${SWAYBOARD_ICO}
   VERBATIM)
 add_custom_target(windows_icon DEPENDS ${SWAYBOARD_ICO})
 
-# Each program's resources: the icon and its version information.
+# Each program's resources: the icon, its version information and its manifest (DPI awareness).
 foreach(program swayboard swayboard-capture)
   if(program STREQUAL "swayboard")
     set(SWAYBOARD_RC_DESCRIPTION "Swayboard, an old-school intro")
@@ -63,9 +67,11 @@ foreach(program swayboard swayboard-capture)
     set(SWAYBOARD_RC_DESCRIPTION "Swayboard's recorder: the show as PNG frames and a WAV file")
   endif()
   set(SWAYBOARD_RC_NAME ${program})
+  set(SWAYBOARD_MANIFEST ${CMAKE_BINARY_DIR}/windows/${program}.manifest)
+  configure_file(${CMAKE_SOURCE_DIR}/cmake/windows/swayboard.manifest.in ${SWAYBOARD_MANIFEST} @ONLY)
   set(rc ${CMAKE_BINARY_DIR}/windows/${program}.rc)
   configure_file(${CMAKE_SOURCE_DIR}/cmake/windows/swayboard.rc.in ${rc} @ONLY)
-  set_source_files_properties(${rc} PROPERTIES OBJECT_DEPENDS ${SWAYBOARD_ICO})
+  set_source_files_properties(${rc} PROPERTIES OBJECT_DEPENDS "${SWAYBOARD_ICO};${SWAYBOARD_MANIFEST}")
   target_sources(${program} PRIVATE ${rc})
   add_dependencies(${program} windows_icon)
 endforeach()

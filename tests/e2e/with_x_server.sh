@@ -9,6 +9,7 @@
 # its last client disconnects, and a client that connects during the reset is dropped
 # ("unable to open display"). Tests connect and disconnect all the time (xdotool, xprop,
 # the intro itself), so without it a client fails now and then, and often on a busy machine.
+# The command finds the server's process id in X_SERVER_PID, to measure what it costs.
 screen=$1
 shift
 scratch=$(mktemp -d) || exit 1
@@ -24,7 +25,7 @@ if [ -z "$number" ]; then
     rm -rf "$scratch"
     exit 1
 fi
-DISPLAY=:$number "$@"
+X_SERVER_PID=$server DISPLAY=:$number "$@"
 status=$?
 kill $server 2>/dev/null
 wait $server 2>/dev/null

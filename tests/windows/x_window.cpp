@@ -1,8 +1,12 @@
 // x_window.cpp -- what the Windows test asks of an X window: a region against a picture, its changes, a close request
 //
-// x_window same WINDOW PICTURE.bmp X Y W H [DX DY]
-//                                               exit 0 when the window's region at X+DX, Y+DY
-//                                               equals the picture's at X, Y; 1 when it does not
+// x_window same WINDOW PICTURE X Y W H [DX DY [SCALE]]
+//                                               exit 0 when the picture's region at X, Y (a 24-bit
+//                                               BMP, or a PNG), each pixel made a SCALE x SCALE
+//                                               block, equals the window's at DX + X * SCALE,
+//                                               DY + Y * SCALE; 1 when it does not
+// x_window black WINDOW X Y W H                 exit 0 when the region is all black, 1 when not
+// x_window shot WINDOW FILE.png                 writes the whole window as a PNG
 // x_window changes WINDOW X Y W H COUNT BOUND   exit 0 once the region has changed COUNT times,
 //                                               1 when BOUND seconds pass first
 // x_window rate WINDOW X Y W H SECONDS          prints how many times a second the region changed
@@ -11,6 +15,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <png.h>
 
 #include <chrono>
 #include <climits>
@@ -69,6 +74,71 @@ static pixels bmp_region(const char* path, const int* region)
     return out;
 }
 
+// The picture's region as 0xRRGGBB from a PNG file; empty when it cannot be read or lacks it.
+static pixels png_region(const char* path, const int* region)
+{
+    pixels out;
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path))
+        return out;
+    image.format = PNG_FORMAT_RGB;
+    std::vector<unsigned char> data(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, data.data(), 0, nullptr))
+        return out;
+    int x = region[0], y = region[1], w = region[2], h = region[3];
+    if (x + w > int(image.width) || y + h > int(image.height))
+        return out;
+    for (int row = y; row < y + h; row++)
+        for (int column = x; column < x + w; column++) {
+            const unsigned char* p = &data[(size_t(row) * image.width + size_t(column)) * 3];
+            out.push_back(static_cast<unsigned long>(p[0]) << 16 | static_cast<unsigned long>(p[1]) << 8 | p[2]);
+        }
+    return out;
+}
+
+static pixels picture_region(const char* path, const int* region)
+{
+    size_t length = strlen(path);
+    if (length > 4 && strcmp(path + length - 4, ".png") == 0)
+        return png_region(path, region);
+    return bmp_region(path, region);
+}
+
+// Each pixel of a w-wide region made a scale x scale block.
+static pixels magnified(const pixels& from, int w, int scale)
+{
+    pixels out;
+    int h = int(from.size()) / w;
+    for (int row = 0; row < h * scale; row++)
+        for (int column = 0; column < w * scale; column++)
+            out.push_back(from[size_t(row / scale) * size_t(w) + size_t(column / scale)]);
+    return out;
+}
+
+static int write_shot(Display* display, Window window, const char* path)
+{
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(display, window, &attributes))
+        return 2;
+    int region[4] = {0, 0, attributes.width, attributes.height};
+    pixels shown = grab(display, window, region);
+    if (shown.empty())
+        return 2;
+    std::vector<unsigned char> rgb;
+    for (unsigned long p : shown) {
+        rgb.push_back(static_cast<unsigned char>(p >> 16));
+        rgb.push_back(static_cast<unsigned char>(p >> 8));
+        rgb.push_back(static_cast<unsigned char>(p));
+    }
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    image.width = png_uint_32(attributes.width);
+    image.height = png_uint_32(attributes.height);
+    image.format = PNG_FORMAT_RGB;
+    return png_image_write_to_file(&image, path, 0, rgb.data(), 0, nullptr) ? 0 : 2;
+}
+
 static double seconds_since(std::chrono::steady_clock::time_point start)
 {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -108,12 +178,15 @@ static int close_request(Display* display, Window window)
 int main(int argc, char** argv)
 {
     const char* mode = argc > 2 ? argv[1] : "";
-    int wanted_args = strcmp(mode, "same") == 0 && argc == 10 ? 10
-                    : strcmp(mode, "same") == 0 || strcmp(mode, "rate") == 0 ? 8
-                    : strcmp(mode, "changes") == 0 ? 9 : strcmp(mode, "close") == 0 ? 3 : 0;
+    int same = strcmp(mode, "same") == 0;
+    int wanted_args = same && (argc == 10 || argc == 11) ? argc
+                    : same || strcmp(mode, "rate") == 0 ? 8
+                    : strcmp(mode, "changes") == 0 ? 9 : strcmp(mode, "black") == 0 ? 7
+                    : strcmp(mode, "shot") == 0 ? 4 : strcmp(mode, "close") == 0 ? 3 : 0;
     if (!wanted_args || argc != wanted_args) {
-        fputs("usage: x_window same WINDOW PICTURE.bmp X Y W H [DX DY] | changes WINDOW X Y W H COUNT BOUND\n"
-              "                | rate WINDOW X Y W H SECONDS | close WINDOW\n", stderr);
+        fputs("usage: x_window same WINDOW PICTURE X Y W H [DX DY [SCALE]] | changes WINDOW X Y W H COUNT BOUND\n"
+              "                | rate WINDOW X Y W H SECONDS | black WINDOW X Y W H | shot WINDOW FILE.png\n"
+              "                | close WINDOW\n", stderr);
         return 2;
     }
     Display* display = XOpenDisplay(nullptr);
@@ -124,14 +197,34 @@ int main(int argc, char** argv)
     Window window = Window(strtoul(argv[2], nullptr, 0));
     if (strcmp(mode, "close") == 0)
         return close_request(display, window);
+    if (strcmp(mode, "shot") == 0)
+        return write_shot(display, window, argv[3]);
 
-    int first = strcmp(mode, "same") == 0 ? 4 : 3;
+    int first = same ? 4 : 3;
     int region[4];
     for (int i = 0; i < 4; i++)
         region[i] = atoi(argv[first + i]);
-    if (strcmp(mode, "same") == 0) {
-        pixels wanted = bmp_region(argv[3], region);
-        if (argc == 10) {
+    if (strcmp(mode, "black") == 0) {
+        pixels shown = grab(display, window, region);
+        if (shown.empty())
+            return 2;
+        for (unsigned long p : shown)
+            if (p)
+                return 1;
+        return 0;
+    }
+    if (same) {
+        int scale = argc == 11 ? atoi(argv[10]) : 1;
+        if (scale < 1) {
+            fputs("x_window: the scale must be 1 or more\n", stderr);
+            return 2;
+        }
+        pixels wanted = picture_region(argv[3], region);
+        if (!wanted.empty() && scale > 1)
+            wanted = magnified(wanted, region[2], scale);
+        for (int i = 0; i < 4; i++)
+            region[i] *= scale;
+        if (argc >= 10) {
             region[0] += atoi(argv[8]);
             region[1] += atoi(argv[9]);
         }
