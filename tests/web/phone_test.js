@@ -32,12 +32,6 @@ function check(ok, what, detail) {
   console.log(`${ok ? "ok  " : "FAIL"} ${what}${detail ? ` (${detail})` : ""}`);
 }
 
-// A real tap: a finger down and up at x, y.
-async function tap(page, x, y) {
-  await page.send("Input.dispatchTouchEvent", { type: "touchStart", touchPoints: [{ x, y }] });
-  await page.send("Input.dispatchTouchEvent", { type: "touchEnd", touchPoints: [] });
-}
-
 const centreOf = (page, id) => page.evaluate(`(() => { const r = document.getElementById("${id}").getBoundingClientRect();
   return [r.x + r.width / 2, r.y + r.height / 2]; })()`);
 // How far the page has been zoomed or scrolled: 1, 0, 0 while it holds still.
@@ -60,8 +54,8 @@ async function swipe(page, x, y, dx, dy) {
 
 // A double tap, a swipe and a pinch (two fingers drawn apart) at x, y.
 async function gestures(page, x, y) {
-  await tap(page, x, y);
-  await tap(page, x, y);
+  await page.touch(x, y); // two real taps: a finger down and up, twice
+  await page.touch(x, y);
   await swipe(page, x, y, -100, -150);
   await touch(page, "touchStart", [{ x: x - 20, y, id: 0 }, { x: x + 20, y, id: 1 }]);
   for (let i = 1; i <= SWIPE_STEPS; i++)
@@ -93,7 +87,7 @@ async function checkPhone(browser, site, phone) {
 
   await page.evaluate(`document.querySelector("input[value=${view}]").checked = true`);
   const [x, y] = await centreOf(page, "start");
-  await tap(page, x, y);
+  await page.touch(x, y); // a real tap on the start button
   await waitFor(() => page.evaluate("window.swayboard.running && window.swayboard.framesShown > 25"), RUN_MS,
     `${name}: the show's first frames`).catch(() => null);
   const shown = await page.evaluate(`(() => { const c = document.getElementById("show").getBoundingClientRect(),
