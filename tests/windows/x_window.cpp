@@ -17,6 +17,8 @@
 #include <X11/Xutil.h>
 #include <png.h>
 
+#include "common/png_file.h"
+
 #include <chrono>
 #include <climits>
 #include <cstdio>
@@ -125,18 +127,13 @@ static int write_shot(Display* display, Window window, const char* path)
     pixels shown = grab(display, window, region);
     if (shown.empty())
         return 2;
-    std::vector<unsigned char> rgb;
+    std::vector<uint8_t> rgb;
     for (unsigned long p : shown) {
-        rgb.push_back(static_cast<unsigned char>(p >> 16));
-        rgb.push_back(static_cast<unsigned char>(p >> 8));
-        rgb.push_back(static_cast<unsigned char>(p));
+        rgb.push_back(static_cast<uint8_t>(p >> 16));
+        rgb.push_back(static_cast<uint8_t>(p >> 8));
+        rgb.push_back(static_cast<uint8_t>(p));
     }
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    image.width = png_uint_32(attributes.width);
-    image.height = png_uint_32(attributes.height);
-    image.format = PNG_FORMAT_RGB;
-    return png_image_write_to_file(&image, path, 0, rgb.data(), 0, nullptr) ? 0 : 2;
+    return write_png_rgb(path, attributes.width, attributes.height, rgb.data()) ? 0 : 2;
 }
 
 static double seconds_since(std::chrono::steady_clock::time_point start)
