@@ -34,6 +34,17 @@ const WAIT_MS = 300000;       // generous: the machine may be busy
 const SHORT_TIMER_MS = 100;   // a timer asked for less than this is a frame's sleep (the tap's own run longer)
 const HISTOGRAM_MS = 4;       // the width of a bar of the frame intervals' histogram
 
+// What an interrupted run must stop (the browser with its servers, the load): Ctrl-C or a
+// kill ends the bench, not them.
+const running = new Set();
+for (const signal of ["SIGINT", "SIGTERM"]) {
+  process.once(signal, async () => {
+    for (const stop of running)
+      await Promise.resolve(stop()).catch(() => {});
+    process.exit(128 + os.constants.signals[signal]);
+  });
+}
+
 // Notes the time of every frame the page counts; and for each of the show's sleeps (a
 // short timer) the delay it asks for, how late the browser wakes it, and the page's work
 // from its waking to its next sleep; before the page's own script runs.
@@ -211,6 +222,8 @@ async function played(engine, site, label, { throttle = 1, load = false, ratio =
   if (throttle !== 1)
     await page.send("Emulation.setCPUThrottlingRate", { rate: throttle });
   const stress = load ? spawn("stress-ng", ["--cpu", "2", "--timeout", `${SECONDS + 600}`], { stdio: "ignore" }) : null;
+  const stopStress = () => stress && stress.kill();
+  running.add(stopStress);
   try {
     const probes = rendering ? [PACE_PROBE, RENDER_PROBE] : [PACE_PROBE];
     await page.goto(`${site.withScripts(...probes, soundTapScript())}index.html`);
@@ -253,8 +266,8 @@ async function played(engine, site, label, { throttle = 1, load = false, ratio =
     }
     console.log(`${"".padEnd(33)} busiest threads, % of a core: ${cpuShare(threads0, threads1, wall, 6)}`);
   } finally {
-    if (stress)
-      stress.kill();
+    stopStress();
+    running.delete(stopStress);
     await page.close();
   }
 }
@@ -272,6 +285,7 @@ async function main() {
     for (const [name, label, options] of runs) {
       const engine = await launchEngine(name, WIDTH, HEIGHT, options);
       engine.name = label;
+      running.add(engine.close);
       try {
         const page = await pageMsPerFrame(engine, site);
         console.log(`${engine.name}: unpaced ${page.toFixed(2)} ms a frame, ratio to the recorder ${(page / native).toFixed(1)}`);
@@ -286,6 +300,7 @@ async function main() {
         for (const [label, options] of plays)
           await played(engine, site, label, options).catch((error) => console.log(`${engine.name} ${label}: failed, ${error.message}`));
       } finally {
+        running.delete(engine.close);
         await engine.close();
       }
     }
