@@ -50,7 +50,7 @@ WEB_PACKAGES      := cmake make emscripten nodejs dpkg-dev python3
 # sound of the two that need a sound server; a virtual X server for WebKit and input injection
 # into it; stress-ng for the CPU-bound load the music must play through.
 WEBTEST_PACKAGES  := $(WEB_PACKAGES) $(VIDEO_PACKAGES) chromium firefox-esr webkit2gtk-driver node-ws \
-                     pulseaudio xvfb xauth xdotool stress-ng
+                     pulseaudio xvfb xdotool stress-ng
 
 # Release build with the suite configured; `make run` alone configures it without.
 CONFIGURE_TESTS := cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DSWAYBOARD_TESTS=ON
