@@ -206,7 +206,7 @@ web-serve: web
 	python3 -m http.server --bind 127.0.0.1 --directory $(WEB_BUILD) $(WEB_PORT)
 
 # The page in Chromium, Firefox and WebKit against the recorder: frames, input, sound, pace;
-# then on phones in Chromium's mobile emulation: the fill, taps, no zoom or scroll.
+# then on phones in Chromium's mobile emulation and in Firefox: the fill, taps, no zoom or scroll.
 # WEB_ENGINES="Firefox WebKit" runs only those engines' page checks.
 WEB_ENGINES ?=
 test-web: deps-webtest web

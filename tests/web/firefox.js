@@ -35,7 +35,8 @@ function asJson(expression) {
   return `(async () => JSON.stringify(await (${expression})))()`;
 }
 
-// Starts headless Firefox; resolves to a browser with pid, openPage(width, height), close().
+// Starts headless Firefox; resolves to a browser with pid, openPage(width, height[, ratio]) (ratio:
+// device pixels per CSS pixel, 1 unless given), close().
 // env is added to Firefox's environment (the sound server).
 async function launch(width, height, env = {}) {
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), "swayboard-firefox-"));
@@ -92,9 +93,9 @@ async function launch(width, height, env = {}) {
     type === "key" ? { type, id: "keyboard", actions } :
       { type: "pointer", id: type, parameters: { pointerType: type }, actions }] });
 
-  async function openPage(pageWidth, pageHeight) {
+  async function openPage(pageWidth, pageHeight, ratio = 1) {
     const { context } = await send("browsingContext.create", { type: "tab" });
-    await send("browsingContext.setViewport", { context, viewport: { width: pageWidth, height: pageHeight }, devicePixelRatio: 1 });
+    await send("browsingContext.setViewport", { context, viewport: { width: pageWidth, height: pageHeight }, devicePixelRatio: ratio });
     const page = {
       async evaluate(expression) {
         const answer = await send("script.evaluate",

@@ -1,4 +1,4 @@
-// phone_test.js -- the page on phones in Chromium's mobile emulation: the show fills the screen at 4:3, taps start and end it, nothing zooms or scrolls; desktops keep whole factors
+// phone_test.js -- the page on phones in Chromium's mobile emulation and in Firefox: the show fills the screen at 4:3, taps start and end it, nothing zooms or scrolls; desktops keep whole factors
 //
 //   node tests/web/phone_test.js WEB_DIR [SCREENSHOT_DIR]
 //
@@ -9,6 +9,7 @@
 const fs = require("fs");
 const path = require("path");
 const { serve, waitFor, launch, openPage } = require("./browser.js");
+const { launchEngine } = require("./engines.js");
 
 const [webDir, screenshotDir] = process.argv.slice(2);
 // Phones held either way, at their CSS size and device pixel ratio; view is the start panel's choice.
@@ -64,6 +65,18 @@ async function gestures(page, x, y) {
   await settled(page);
 }
 
+// The running show's place on the stage: whether it fills the limiting side at 4:3, and by how much.
+async function shownOf(page) {
+  const shown = await page.evaluate(`(() => { const c = document.getElementById("show").getBoundingClientRect(),
+    s = document.getElementById("stage");
+    return { running: window.swayboard.running, w: c.width, h: c.height, sw: s.clientWidth, sh: s.clientHeight,
+             full: Boolean(document.fullscreenElement), ratio: devicePixelRatio }; })()`);
+  const fill = Math.max(shown.w / shown.sw, shown.h / shown.sh), aspect = shown.w / shown.h;
+  shown.fills = fill >= MIN_FILL && shown.w <= shown.sw && shown.h <= shown.sh && Math.abs(aspect / ASPECT - 1) <= ASPECT_SLACK;
+  shown.fill = `${shown.w.toFixed(1)}x${shown.h.toFixed(1)} on ${shown.sw}x${shown.sh} at ratio ${shown.ratio}, ${(100 * fill).toFixed(1)} %`;
+  return shown;
+}
+
 async function checkPhone(browser, site, phone) {
   const { name, width, height, ratio, view } = phone;
   const page = await openPage(browser, width, height);
@@ -90,16 +103,10 @@ async function checkPhone(browser, site, phone) {
   await page.touch(x, y); // a real tap on the start button
   await waitFor(() => page.evaluate("window.swayboard.running && window.swayboard.framesShown > 25"), RUN_MS,
     `${name}: the show's first frames`).catch(() => null);
-  const shown = await page.evaluate(`(() => { const c = document.getElementById("show").getBoundingClientRect(),
-    s = document.getElementById("stage");
-    return { running: window.swayboard.running, w: c.width, h: c.height, sw: s.clientWidth, sh: s.clientHeight,
-             full: Boolean(document.fullscreenElement) }; })()`);
+  const shown = await shownOf(page);
   check(shown.running, `${name}: a tap on the start button starts the show${view === "full" ? " (full screen chosen)" : " in the page"}`,
     shown.full ? "full screen" : "in the page");
-  const fill = Math.max(shown.w / shown.sw, shown.h / shown.sh), aspect = shown.w / shown.h;
-  check(fill >= MIN_FILL && shown.w <= shown.sw && shown.h <= shown.sh && Math.abs(aspect / ASPECT - 1) <= ASPECT_SLACK,
-    `${name}: the show fills at least ${MIN_FILL * 100} % of the screen's limiting side at 4:3`,
-    `${shown.w.toFixed(1)}x${shown.h.toFixed(1)} on ${shown.sw}x${shown.sh}, ${(100 * fill).toFixed(1)} %`);
+  check(shown.fills, `${name}: the show fills at least ${MIN_FILL * 100} % of the screen's limiting side at 4:3`, shown.fill);
   if (screenshotDir && shown.running) {
     const { data } = await page.send("Page.captureScreenshot",
       { format: "png", clip: { x: 0, y: 0, width, height, scale: 1 / ratio } });
@@ -118,6 +125,30 @@ async function checkPhone(browser, site, phone) {
     `${name}: a tap ends the show, out of full screen, and the panel offers a tap to start again`, `"${after[1]}", "${after[2]}"`);
   check(isStill(runStill), `${name}: a swipe over the running show neither zooms nor scrolls`, stillDetail(runStill));
   await page.send("Page.close").catch(() => {});
+}
+
+// The phones' screens in another engine: a viewport of the phone's size at its pixel ratio
+// (without touch emulation, so the words stay a mouse's). A tap on the start button starts
+// the show, which fills the screen, and a tap on the show ends it.
+async function checkPhoneIn(engine, site, { name, width, height, ratio }) {
+  const page = await engine.openPage(width, height, ratio);
+  try {
+    await page.goto(`${site}index.html`);
+    await waitFor(() => page.evaluate(`!document.getElementById("start").disabled`), RUN_MS, "the page's script");
+    await page.evaluate(`document.querySelector("input[value=page]").checked = true`);
+    await page.touch(...await centreOf(page, "start"));
+    await waitFor(() => page.evaluate("window.swayboard.running && window.swayboard.framesShown > 25"), RUN_MS,
+      `${engine.name} ${name}: the show's first frames`).catch(() => null);
+    const shown = await shownOf(page);
+    check(shown.running && shown.fills, `${engine.name}, ${name}: a tap starts the show, which fills at least ` +
+      `${MIN_FILL * 100} % of the screen's limiting side at 4:3`, shown.fill);
+    await page.touch(...await centreOf(page, "show"));
+    await waitFor(() => page.evaluate("!window.swayboard.running"), RUN_MS, `${engine.name} ${name}: the show to end`)
+      .catch(() => null);
+    check(!await page.evaluate("window.swayboard.running"), `${engine.name}, ${name}: a tap on the show ends it`);
+  } finally {
+    await page.close();
+  }
 }
 
 // The canvas on each desktop window before the show starts: its device pixels a whole multiple of the show's.
@@ -144,6 +175,13 @@ async function main() {
     await checkDesktops(browser, url);
     for (const phone of PHONES)
       await checkPhone(browser, url, phone);
+    const firefox = await launchEngine("Firefox", PHONES[0].width, PHONES[1].height);
+    try {
+      for (const phone of PHONES)
+        await checkPhoneIn(firefox, url, phone);
+    } finally {
+      await firefox.close();
+    }
   } catch (error) {
     check(false, "the checks ran to the end", error.message);
   } finally {
