@@ -65,6 +65,20 @@ async function gestures(page, x, y) {
   await settled(page);
 }
 
+// The bounded waits of a phone's run: for the page's script, for the show's first frames once
+// the view is chosen and the start button tapped, and for the show's end. The two in the show
+// give up quietly, for the check after them to fail.
+const scriptReady = (page) =>
+  waitFor(() => page.evaluate(`!document.getElementById("start").disabled`), RUN_MS, "the page's script");
+async function tapStart(page, view, name) {
+  await page.evaluate(`document.querySelector("input[value=${view}]").checked = true`);
+  await page.touch(...await centreOf(page, "start"));
+  await waitFor(() => page.evaluate("window.swayboard.running && window.swayboard.framesShown > 25"), RUN_MS,
+    `${name}: the show's first frames`).catch(() => null);
+}
+const showEnded = (page, name) =>
+  waitFor(() => page.evaluate("!window.swayboard.running"), RUN_MS, `${name}: the show to end`).catch(() => null);
+
 // The running show's place on the stage: whether it fills the limiting side at 4:3, and by how much.
 async function shownOf(page) {
   const shown = await page.evaluate(`(() => { const c = document.getElementById("show").getBoundingClientRect(),
@@ -84,7 +98,7 @@ async function checkPhone(browser, site, phone) {
     screenWidth: width, screenHeight: height });
   await page.send("Emulation.setTouchEmulationEnabled", { enabled: true, maxTouchPoints: 5 });
   await page.goto(`${site}index.html`);
-  await waitFor(() => page.evaluate(`!document.getElementById("start").disabled`), RUN_MS, "the page's script");
+  await scriptReady(page);
 
   const panel = await page.evaluate(`(() => { const r = document.getElementById("panel").getBoundingClientRect();
     return { fits: r.left >= 0 && r.top >= 0 && r.right <= innerWidth && r.bottom <= innerHeight,
@@ -98,11 +112,7 @@ async function checkPhone(browser, site, phone) {
   check(isStill(panelStill), `${name}: a double tap, a swipe and a pinch beside the panel neither zoom nor scroll`,
     stillDetail(panelStill));
 
-  await page.evaluate(`document.querySelector("input[value=${view}]").checked = true`);
-  const [x, y] = await centreOf(page, "start");
-  await page.touch(x, y); // a real tap on the start button
-  await waitFor(() => page.evaluate("window.swayboard.running && window.swayboard.framesShown > 25"), RUN_MS,
-    `${name}: the show's first frames`).catch(() => null);
+  await tapStart(page, view, name); // a real tap on the start button
   const shown = await shownOf(page);
   check(shown.running, `${name}: a tap on the start button starts the show${view === "full" ? " (full screen chosen)" : " in the page"}`,
     shown.full ? "full screen" : "in the page");
@@ -117,7 +127,7 @@ async function checkPhone(browser, site, phone) {
   const [cx, cy] = await centreOf(page, "show");
   await swipe(page, cx, cy, -100, -100);
   await settled(page);
-  await waitFor(() => page.evaluate("!window.swayboard.running"), RUN_MS, `${name}: the show to end`).catch(() => null);
+  await showEnded(page, name);
   const after = await page.evaluate(`[window.swayboard.running, document.getElementById("status").textContent,
     document.getElementById("start").textContent, Boolean(document.fullscreenElement)]`);
   const runStill = await viewState(page);
@@ -134,17 +144,13 @@ async function checkPhoneIn(engine, site, { name, width, height, ratio }) {
   const page = await engine.openPage(width, height, ratio);
   try {
     await page.goto(`${site}index.html`);
-    await waitFor(() => page.evaluate(`!document.getElementById("start").disabled`), RUN_MS, "the page's script");
-    await page.evaluate(`document.querySelector("input[value=page]").checked = true`);
-    await page.touch(...await centreOf(page, "start"));
-    await waitFor(() => page.evaluate("window.swayboard.running && window.swayboard.framesShown > 25"), RUN_MS,
-      `${engine.name} ${name}: the show's first frames`).catch(() => null);
+    await scriptReady(page);
+    await tapStart(page, "page", `${engine.name} ${name}`);
     const shown = await shownOf(page);
     check(shown.running && shown.fills, `${engine.name}, ${name}: a tap starts the show, which fills at least ` +
       `${MIN_FILL * 100} % of the screen's limiting side at 4:3`, shown.fill);
     await page.touch(...await centreOf(page, "show"));
-    await waitFor(() => page.evaluate("!window.swayboard.running"), RUN_MS, `${engine.name} ${name}: the show to end`)
-      .catch(() => null);
+    await showEnded(page, `${engine.name} ${name}`);
     check(!await page.evaluate("window.swayboard.running"), `${engine.name}, ${name}: a tap on the show ends it`);
   } finally {
     await page.close();
